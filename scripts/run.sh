@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Builds Netzpegel and starts the monitor.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build build --target netzpegel
+exec build/netzpegel "$@"

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Netzpegel needs.
+set -euo pipefail
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update
+$SUDO apt-get install -y --no-install-recommends \
+  cmake g++ ninja-build pkg-config \
+  qt6-base-dev qt6-qpa-plugins libgl-dev \
+  libsqlite3-dev sqlite3 \
+  libnl-3-dev libnl-route-3-dev \
+  libcurl4-openssl-dev \
+  libgtest-dev libgmock-dev googletest libbenchmark-dev \
+  libxml2-utils iproute2

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "acquisition/IfRow.h"
+
+#include <QString>
+#include <cstdint>
+
+// Values of the main window that every sample reads at the moment it is taken.
+struct SampleContext
+{
+    int intervalMs = 1000;              // current NicEngine interval
+    bool bewareOfTrafficDouble = true;  // first-sample limit on
+};
+
+// Per-adapter counter: turns raw octet counters into rates and day totals and
+// carries the adapter's display settings.
+class TNic
+{
+public:
+    explicit TNic(const SampleContext* context);
+
+    // Identity, given once right after construction.
+    void setIdentity(const IfRow& row, bool sonderModus);
+    void setDfuIdentity(const QString& name);
+    static QString adapterId(uint32_t ifIndex, bool sonderModus);
+    static QString macText(const QByteArray& physAddr);
+    bool isDfu() const { return Index == QLatin1String("dfu"); }
+
+    bool set_wert_send(long double raw);
+    bool set_wert_received(long double raw);
+    void get_alte_werte(long double& send, long double& received) const;
+    long double get_gesamt_send() const { return gesamt_send; }
+    long double get_gesamt_received() const { return gesamt_received; }
+    long double get_wert_send() const { return wert_send; }
+    long double get_wert_received() const { return wert_received; }
+    long double get_rate_send() const { return rate_send; }
+    long double get_rate_received() const { return rate_received; }
+    bool set_gesamt_send(long double value);
+    bool set_gesamt_received(long double value);
+
+    // Start from known previous raw counters instead of 0 (restart within one boot).
+    void set_alte_werte(long double send, long double received);
+
+    // The database operations save_traffic, load_settings and save_settings
+    // come with the storage layer.
+
+    // Settings, mirroring the adapter's settings row.
+    bool anzeigen_live = false;
+    bool anzeigen_graph = false;
+    int32_t maxspeed = 0;
+    int32_t links = 0;
+    int32_t oben = 0;
+    int32_t hoehe = 100;
+    int32_t breite = 100;
+    bool ontop = false;
+    bool tranz = false;
+    int32_t tranz_wert = 0;
+    bool bericht = true;
+    uint32_t forecolor = 16150899;
+    uint32_t backcolor = 16744825;
+    uint32_t sendgraph = 255;
+    uint32_t recvgraph = 16711680;
+
+    QString Name;
+    QString Mac;
+    QString Index;
+
+private:
+    struct Direction
+    {
+        long double& alte;
+        long double& wert;
+        double& rate;
+        long double& gesamt;
+    };
+    bool sample(Direction d, long double raw, bool limitEverySample);
+
+    const SampleContext* m_context;
+    long double alte_send = 0;
+    long double alte_received = 0;
+    long double gesamt_send = 0;
+    long double gesamt_received = 0;
+    long double wert_send = 0;
+    long double wert_received = 0;
+    double rate_send = 0;
+    double rate_received = 0;
+};

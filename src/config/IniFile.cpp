@@ -1,0 +1,126 @@
+#include "config/IniFile.h"
+
+#include "config/IniDocument.h"
+#include "config/ProgramFolder.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QSaveFile>
+
+#include <cctype>
+#include <limits>
+
+namespace {
+
+constexpr qsizetype kMaxStringRead = 2047;
+
+QString resolve(const QString& path) { return path.isEmpty() ? settingsFilePath() : path; }
+
+IniDocument load(const QString& path)
+{
+    QFile f(resolve(path));
+    if (!f.exists())
+        return {};
+    if (!f.open(QIODevice::ReadOnly))
+        throw IniError(QStringLiteral("%1: %2").arg(f.fileName(), f.errorString()).toStdString());
+    return IniDocument::parse(f.readAll());
+}
+
+std::optional<QByteArray> read(const QString& section, const QString& key, const QString& path)
+{
+    return load(path).value(section.toUtf8(), key.toUtf8());
+}
+
+void write(const QString& section, const QString& key, const QByteArray& value, const QString& path)
+{
+    IniDocument doc = load(path);
+    doc.setValue(section.toUtf8(), key.toUtf8(), value);
+    // Written beside and renamed over, so a crash never leaves half a file.
+    QSaveFile f(resolve(path));
+    if (!f.open(QIODevice::WriteOnly) || f.write(doc.serialize()) < 0 || !f.commit())
+        throw IniError(QStringLiteral("%1: %2").arg(f.fileName(), f.errorString()).toStdString());
+}
+
+} // namespace
+
+bool parseIniInteger(const QByteArray& text, int& out)
+{
+    QByteArray t = text.trimmed();
+    bool negative = false;
+    if (t.startsWith('-') || t.startsWith('+')) {
+        negative = t.startsWith('-');
+        t = t.mid(1);
+    }
+    bool ok = false;
+    qlonglong value = 0;
+    if (t.startsWith("0x") || t.startsWith("0X"))
+        value = t.mid(2).toLongLong(&ok, 16);
+    else if (!t.isEmpty() && std::isdigit(static_cast<unsigned char>(t[0])))
+        value = t.toLongLong(&ok, 10);
+    if (!ok)
+        return false;
+    value = negative ? -value : value;
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+QString IniReadString(const QString& section, const QString& key, const QString& path)
+{
+    return QString::fromUtf8(IniReadBytes(section, key, path)).left(kMaxStringRead);
+}
+
+QByteArray IniReadBytes(const QString& section, const QString& key, const QString& path)
+{
+    return read(section, key, path).value_or(QByteArray());
+}
+
+int IniReadInteger(const QString& section, const QString& key, int def, const QString& path)
+{
+    const auto text = read(section, key, path);
+    int value = def;
+    return text && parseIniInteger(*text, value) ? value : def;
+}
+
+bool IniReadBool(const QString& section, const QString& key, bool def, const QString& path)
+{
+    return IniReadInteger(section, key, def ? 1 : 0, path) != 0;
+}
+
+double IniReadFloat(const QString& section, const QString& key, double def, const QString& path)
+{
+    const auto text = read(section, key, path);
+    if (!text)
+        return def;
+    bool ok = false;
+    const double value = QLocale().toDouble(QString::fromUtf8(*text), &ok);
+    return ok ? value : def;
+}
+
+void IniWriteString(const QString& section, const QString& key, const QString& value, const QString& path)
+{
+    write(section, key, value.toUtf8(), path);
+}
+
+void IniWriteBytes(const QString& section, const QString& key, const QByteArray& value, const QString& path)
+{
+    write(section, key, value, path);
+}
+
+void IniWriteInteger(const QString& section, const QString& key, int value, const QString& path)
+{
+    write(section, key, QByteArray::number(value), path);
+}
+
+void IniWriteBool(const QString& section, const QString& key, bool value, const QString& path)
+{
+    write(section, key, value ? "1" : "0", path);
+}
+
+void IniWriteFloat(const QString& section, const QString& key, double value, const QString& path)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    write(section, key, locale.toString(value, 'g', 15).toUtf8(), path);
+}
