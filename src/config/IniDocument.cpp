@@ -7,20 +7,33 @@ bool sameName(const QByteArray& a, const QByteArray& b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+
 } // namespace
 
 IniDocument IniDocument::parse(const QByteArray& data)
 {
     IniDocument doc;
-    if (data.contains("\r\n"))
+    QByteArray body = data;
+    // Editors that add a byte order mark would otherwise hide the first section header.
+    if (body.startsWith(kUtf8Bom)) {
+        doc.m_bom = kUtf8Bom;
+        body.remove(0, kUtf8Bom.size());
+    }
+    if (body.contains("\r\n"))
         doc.m_eol = "\r\n";
-    QList<QByteArray> raw = data.split('\n');
-    if (!raw.isEmpty() && raw.last().isEmpty())
+    QList<QByteArray> raw = body.split('\n');
+    const bool lastHasBreak = !raw.isEmpty() && raw.last().isEmpty();
+    if (lastHasBreak)
         raw.removeLast(); // the final line break ends a line, it does not start one
-    for (QByteArray text : raw) {
-        if (text.endsWith('\r'))
+    for (qsizetype n = 0; n < raw.size(); ++n) {
+        QByteArray text = raw[n];
+        QByteArray eol = (n + 1 < raw.size() || lastHasBreak) ? QByteArray("\n") : QByteArray();
+        if (!eol.isEmpty() && text.endsWith('\r')) {
             text.chop(1);
-        Line line{text, {}, {}, {}};
+            eol = "\r\n";
+        }
+        Line line{text, eol, {}, {}, {}};
         const QByteArray trimmed = text.trimmed();
         if (trimmed.startsWith('[')) {
             const qsizetype close = trimmed.indexOf(']');
@@ -41,9 +54,9 @@ IniDocument IniDocument::parse(const QByteArray& data)
 
 QByteArray IniDocument::serialize() const
 {
-    QByteArray out;
+    QByteArray out = m_bom;
     for (const Line& line : m_lines)
-        out += line.text + m_eol;
+        out += line.text + line.eol;
     return out;
 }
 
@@ -70,23 +83,37 @@ std::optional<QByteArray> IniDocument::value(const QByteArray& section, const QB
 void IniDocument::setValue(const QByteArray& section, const QByteArray& key, const QByteArray& value)
 {
     const QByteArray wanted = key.trimmed();
-    Line line{wanted + '=' + value, {}, wanted, value};
+    Line line{wanted + '=' + value, m_eol, {}, wanted, value};
     qsizetype start = findSection(section);
     if (start < 0) {
+        // A last line without a break must get one before anything follows it.
+        if (!m_lines.isEmpty() && m_lines.last().eol.isEmpty())
+            m_lines.last().eol = m_eol;
         if (!m_lines.isEmpty() && !m_lines.last().text.trimmed().isEmpty())
-            m_lines.append(Line{});
-        m_lines.append(Line{'[' + section.trimmed() + ']', section.trimmed(), {}, {}});
+            m_lines.append(Line{{}, m_eol, {}, {}, {}});
+        const QByteArray name = section.trimmed();
+        m_lines.append(Line{'[' + name + ']', m_eol, name, {}, {}});
         m_lines.append(line);
         return;
     }
     qsizetype insertAt = start + 1;
     for (qsizetype i = start + 1; i < m_lines.size() && m_lines[i].section.isEmpty(); ++i) {
         if (!m_lines[i].key.isEmpty() && sameName(m_lines[i].key, wanted)) {
+            // The key keeps its spelling and the line its break.
+            line.key = m_lines[i].key;
+            line.text = line.key + '=' + value;
+            line.eol = m_lines[i].eol;
             m_lines[i] = line;
             return;
         }
-        if (!m_lines[i].text.trimmed().isEmpty())
+        // After the last entry; a comment ahead of the next header stays with that header.
+        const QByteArray trimmed = m_lines[i].text.trimmed();
+        if (!trimmed.isEmpty() && !trimmed.startsWith(';'))
             insertAt = i + 1;
+    }
+    if (m_lines[insertAt - 1].eol.isEmpty()) {
+        m_lines[insertAt - 1].eol = m_eol;
+        line.eol.clear(); // it is now the last line, and the file kept its missing last break
     }
     m_lines.insert(insertAt, line);
 }

@@ -21,6 +21,7 @@ private:
     struct Line
     {
         QByteArray text;     // the line as it stands, without its line break
+        QByteArray eol;      // its own line break; empty on a last line without one
         QByteArray section;  // set on section header lines
         QByteArray key;      // set on key lines
         QByteArray value;
@@ -29,5 +30,6 @@ private:
     qsizetype findSection(const QByteArray& section) const;
 
     QList<Line> m_lines;
-    QByteArray m_eol = "\n";
+    QByteArray m_eol = "\n";  // for lines this class adds
+    QByteArray m_bom;         // a UTF-8 byte order mark the file began with
 };

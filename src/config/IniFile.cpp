@@ -23,7 +23,11 @@ IniDocument load(const QString& path)
         return {};
     if (!f.open(QIODevice::ReadOnly))
         throw IniError(QStringLiteral("%1: %2").arg(f.fileName(), f.errorString()).toStdString());
-    return IniDocument::parse(f.readAll());
+    const QByteArray data = f.readAll();
+    // Half a file read must not be written back as the whole file.
+    if (f.error() != QFileDevice::NoError)
+        throw IniError(QStringLiteral("%1: %2").arg(f.fileName(), f.errorString()).toStdString());
+    return IniDocument::parse(data);
 }
 
 std::optional<QByteArray> read(const QString& section, const QString& key, const QString& path)
@@ -33,6 +37,9 @@ std::optional<QByteArray> read(const QString& section, const QString& key, const
 
 void write(const QString& section, const QString& key, const QByteArray& value, const QString& path)
 {
+    // A line break in a value would end the line and smuggle in keys or sections.
+    if (value.contains('\n') || value.contains('\r') || value.contains('\0'))
+        throw IniError(QStringLiteral("[%1] %2: the value does not fit on one line").arg(section, key).toStdString());
     IniDocument doc = load(path);
     doc.setValue(section.toUtf8(), key.toUtf8(), value);
     // Written beside and renamed over, so a crash never leaves half a file.
@@ -53,8 +60,10 @@ bool parseIniInteger(const QByteArray& text, int& out)
     }
     bool ok = false;
     qlonglong value = 0;
-    if (t.startsWith("0x") || t.startsWith("0X"))
-        value = t.mid(2).toLongLong(&ok, 16);
+    if (t.startsWith("0x") || t.startsWith("0X")) {
+        if (t.size() > 2 && std::isxdigit(static_cast<unsigned char>(t[2])))
+            value = t.mid(2).toLongLong(&ok, 16);
+    }
     else if (!t.isEmpty() && std::isdigit(static_cast<unsigned char>(t[0])))
         value = t.toLongLong(&ok, 10);
     if (!ok)
@@ -93,8 +102,11 @@ double IniReadFloat(const QString& section, const QString& key, double def, cons
     const auto text = read(section, key, path);
     if (!text)
         return def;
+    QLocale locale;
+    // Only what IniWriteFloat writes: "45.125" must not become 45125 under a comma locale.
+    locale.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
-    const double value = QLocale().toDouble(QString::fromUtf8(*text), &ok);
+    const double value = locale.toDouble(QString::fromUtf8(*text), &ok);
     return ok ? value : def;
 }
 
@@ -122,5 +134,6 @@ void IniWriteFloat(const QString& section, const QString& key, double value, con
 {
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    write(section, key, locale.toString(value, 'g', 15).toUtf8(), path);
+    // The shortest text that reads back as the same double.
+    write(section, key, locale.toString(value, 'g', QLocale::FloatingPointShortest).toUtf8(), path);
 }
