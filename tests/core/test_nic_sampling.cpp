@@ -1,0 +1,261 @@
+#include "acquisition/NicSampling.h"
+#include "acquisition/TNic.h"
+#include "config/QuantityFormat.h"
+#include "config/TSprache.h"
+#include "fakes/FakeInterfaceTable.h"
+#include "support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+
+namespace {
+
+class NicSamplingTest : public testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(table.open()); }
+
+    // One entry per row, as start-up makes them; all sampled through the live grid.
+    void makeEntries(bool sonderModus = false)
+    {
+        for (const IfRow& r : table.rows()) {
+            auto nic = std::make_unique<TNic>(&ctx);
+            nic->setIdentity(r, sonderModus);
+            nic->anzeigen_live = true;
+            v.push_back(nic.get());
+            owned.push_back(std::move(nic));
+        }
+    }
+
+    TNic* addDfu()
+    {
+        auto nic = std::make_unique<TNic>(&ctx);
+        nic->setDfuIdentity(QStringLiteral("DFU"));
+        nic->anzeigen_live = true;
+        v.push_back(nic.get());
+        owned.push_back(std::move(nic));
+        return v.back();
+    }
+
+    // Expected totals as {received, send} per entry.
+    void expectTotals(const std::vector<std::pair<long double, long double>>& totals)
+    {
+        ASSERT_EQ(totals.size(), v.size());
+        for (size_t i = 0; i < v.size(); ++i) {
+            SCOPED_TRACE(testing::Message() << "entry " << i);
+            EXPECT_EQ(v[i]->get_gesamt_received(), totals[i].first);
+            EXPECT_EQ(v[i]->get_gesamt_send(), totals[i].second);
+        }
+    }
+
+    SampleContext ctx{1000, false};
+    FakeInterfaceTable table;
+    std::vector<std::unique_ptr<TNic>> owned;
+    std::vector<TNic*> v;
+};
+
+} // namespace
+
+TEST_F(NicSamplingTest, RowsFeedTheEntryAtTheirPositionWithTheSameId)
+{
+    table.setRows({FakeInterfaceTable::row(1, "lo", 100, 10), FakeInterfaceTable::row(2, "eth0", 200, 20),
+                   FakeInterfaceTable::row(5, "wlan0", 500, 50)});
+    makeEntries();
+    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+    expectTotals({{100, 10}, {200, 20}, {500, 50}});
+
+    table.addOctets(1, 1, 2);
+    table.addOctets(2, 30, 40);
+    table.addOctets(5, 5000, 6000);
+    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+    expectTotals({{101, 12}, {230, 60}, {5500, 6050}});
+    EXPECT_EQ(v[2]->get_rate_received(), 5000);
+    EXPECT_EQ(v[2]->get_rate_send(), 6000);
+    EXPECT_EQ(table.readCount(), 2);
+}
+
+TEST_F(NicSamplingTest, SonderModusMatchesOnTheShortId)
+{
+    // 65539 and 131075 both end in 0003: only the position tells them apart.
+    table.setRows({FakeInterfaceTable::row(65539, "a", 100, 10), FakeInterfaceTable::row(131075, "b", 200, 20)});
+    makeEntries(true);
+    ASSERT_EQ(v[0]->Index, QStringLiteral("0003"));
+    ASSERT_EQ(v[1]->Index, QStringLiteral("0003"));
+
+    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+    expectTotals({{0, 0}, {0, 0}});
+    ASSERT_TRUE(sampleInterfaceTable(table, v, true));
+    expectTotals({{100, 10}, {200, 20}});
+}
+
+TEST_F(NicSamplingTest, ShiftedRowsStopCountingUntilPositionsAgree)
+{
+    const IfRow lo = FakeInterfaceTable::row(1, "lo", 1000, 1000);
+    const IfRow eth = FakeInterfaceTable::row(2, "eth0", 2000, 2000);
+    const IfRow wlan = FakeInterfaceTable::row(5, "wlan0", 5000, 5000);
+    table.setRows({lo, eth, wlan});
+    makeEntries();
+    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+    expectTotals({{1000, 1000}, {2000, 2000}, {5000, 5000}});
+
+    // A new interface sorts in before wlan0: wlan0 slides out of its position.
+    table.setRows({lo, eth, FakeInterfaceTable::row(3, "tun0", 3000, 3000), wlan});
+    table.addOctets(1, 10, 10);
+    table.addOctets(2, 20, 20);
+    table.addOctets(5, 50, 50);
+    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+    expectTotals({{1010, 1010}, {2020, 2020}, {5000, 5000}});
+
+    // eth0 goes away: wlan0 is back at its position, eth0's place is taken by tun0.
+    table.setRows({table.rows()[0], table.rows()[2], table.rows()[3]});
+    table.addOctets(5, 50, 50);
+    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+    expectTotals({{1010, 1010}, {2020, 2020}, {5100, 5100}});
+    EXPECT_EQ(v[1]->get_wert_received(), 2020);
+
+    // eth0 returns with more traffic: the gap is counted at its next sample.
+    IfRow eth2 = eth;
+    eth2.inOctets = 2500;
+    eth2.outOctets = 2600;
+    table.setRows({table.rows()[0], eth2, table.rows()[2]});
+    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+    expectTotals({{1010, 1010}, {2500, 2600}, {5100, 5100}});
+}
+
+TEST_F(NicSamplingTest, ExtraRowsAndTheDialUpEntryAreLeftAlone)
+{
+    table.setRows({FakeInterfaceTable::row(1, "lo", 100, 10)});
+    makeEntries();
+    TNic* dfu = addDfu();
+    table.setRows({FakeInterfaceTable::row(1, "lo", 100, 10), FakeInterfaceTable::row(2, "eth0", 200, 20),
+                   FakeInterfaceTable::row(3, "eth1", 300, 30)});
+    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+    expectTotals({{100, 10}, {0, 0}});
+    EXPECT_EQ(dfu->get_wert_received(), 0);
+    EXPECT_EQ(dfu->get_wert_send(), 0);
+
+    // Fewer rows than entries: the entries beyond the table keep their values.
+    table.setRows({FakeInterfaceTable::row(1, "lo", 150, 15)});
+    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+    expectTotals({{150, 15}, {0, 0}});
+}
+
+TEST_F(NicSamplingTest, EntriesWithBothFlagsOffKeepTheirTotals)
+{
+    table.setRows({FakeInterfaceTable::row(1, "a", 100, 10), FakeInterfaceTable::row(2, "b", 200, 20),
+                   FakeInterfaceTable::row(3, "c", 300, 30)});
+    makeEntries();
+    v[1]->anzeigen_live = false;
+    v[1]->anzeigen_graph = true;
+    v[2]->anzeigen_live = false;
+    for (int tick = 0; tick < 3; ++tick) {
+        table.addOctets(1, 1000, 1000);
+        table.addOctets(2, 1000, 1000);
+        table.addOctets(3, 1000000, 1000000);
+        ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+    }
+    expectTotals({{3100, 3010}, {3200, 3020}, {0, 0}});
+    EXPECT_EQ(v[2]->get_wert_received(), 0);
+}
+
+TEST_F(NicSamplingTest, FailedReadUpdatesNothing)
+{
+    table.setRows({FakeInterfaceTable::row(1, "lo", 100, 10), FakeInterfaceTable::row(2, "eth0", 200, 20)});
+    makeEntries();
+    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+    table.addOctets(1, 5, 5);
+    table.addOctets(2, 7, 7);
+
+    table.setReadFails(true);
+    EXPECT_FALSE(sampleInterfaceTable(table, v, false));
+    expectTotals({{100, 10}, {200, 20}});
+    for (TNic* nic : v) {
+        long double s = 0, r = 0;
+        nic->get_alte_werte(s, r);
+        EXPECT_EQ(nic->get_wert_received(), r);
+        EXPECT_EQ(nic->get_wert_send(), s);
+    }
+    EXPECT_EQ(table.readCount(), 2);
+
+    table.setReadFails(false);
+    table.close();
+    EXPECT_FALSE(sampleInterfaceTable(table, v, false));
+    expectTotals({{100, 10}, {200, 20}});
+
+    ASSERT_TRUE(table.open());
+    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+    expectTotals({{105, 15}, {207, 27}});
+}
+
+TEST_F(NicSamplingTest, LiveGridTextsForTwoTicks)
+{
+    TempHome home;
+    home.write("units.lan",
+               "[Quantities_1000]\n0=B\n1=KB\n2=MB\n3=GB\n4=TB\n5=PB\n6=EB\n7=ZB\n8=YB\n"
+               "[Quantities_1024]\n0=B\n1=KiB\n2=MiB\n3=GiB\n4=TiB\n5=PiB\n6=EiB\n7=ZiB\n8=YiB\n");
+    TSprache sprache;
+    ASSERT_TRUE(sprache.Laden("units.lan"));
+
+    table.setRows({FakeInterfaceTable::row(1, "lo", 1500, 300), FakeInterfaceTable::row(2, "eth0", 10, 20),
+                   FakeInterfaceTable::row(3, "wlan0", 2048000, 7)});
+    makeEntries();
+    v[1]->anzeigen_live = false;
+    v[1]->anzeigen_graph = true;
+    addDfu();
+    EXPECT_EQ(liveGridRowCount(v), 4);
+
+    // Traffic added before each tick, per shown entry (lo, wlan0): received, send.
+    struct Tick { int base; uint64_t add[2][2]; };
+    const Tick ticks[] = {{1000, {{0, 0}, {0, 0}}}, {1024, {{4000, 9000}, {3000000, 123456}}}};
+    long double totals[2][2] = {{1500, 300}, {2048000, 7}};
+    const uint32_t ifIndex[2] = {1, 3};
+    for (const Tick& t : ticks) {
+        SCOPED_TRACE(testing::Message() << "base " << t.base);
+        const bool first = &t == &ticks[0];
+        for (int k = 0; k < 2; ++k) {
+            table.addOctets(ifIndex[k], t.add[k][0], t.add[k][1]);
+            totals[k][0] += t.add[k][0];
+            totals[k][1] += t.add[k][1];
+        }
+        ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+        const std::vector<LiveGridRow> rows = liveGridRows(v, t.base, sprache);
+        ASSERT_EQ(rows.size(), 2u);
+        const TNic* shown[2] = {v[0], v[2]};
+        for (int k = 0; k < 2; ++k) {
+            // The first sample's rate is the whole counter, later ones the growth.
+            const long double rateIn = first ? totals[k][0] : t.add[k][0];
+            const long double rateOut = first ? totals[k][1] : t.add[k][1];
+            const QString expected[6] = {
+                shown[k]->Name,
+                FormatQuantity(rateOut, t.base, sprache),
+                FormatQuantity(rateIn, t.base, sprache),
+                FormatQuantity(totals[k][1], t.base, sprache),
+                FormatQuantity(totals[k][0], t.base, sprache),
+                shown[k]->Index,
+            };
+            if (!first) { // every column differs, so a swapped column shows
+                EXPECT_EQ(std::set<QString>(std::begin(expected), std::end(expected)).size(), 6u);
+            }
+            for (int c = 0; c < 6; ++c)
+                EXPECT_EQ(rows[k].cells[c], expected[c]) << "row " << k << " column " << c;
+        }
+    }
+    EXPECT_EQ(liveGridRows(v, 1000, sprache)[1].cells[0], QStringLiteral("wlan0"));
+    EXPECT_EQ(liveGridRows(v, 1000, sprache)[1].cells[5], QStringLiteral("00000003"));
+}
+
+TEST(LiveGridRowCount, HeaderPlusEveryLiveEntry)
+{
+    SampleContext ctx;
+    TNic a(&ctx), b(&ctx), dfu(&ctx);
+    dfu.setDfuIdentity(QStringLiteral("DFU"));
+    EXPECT_EQ(liveGridRowCount({}), 1);
+    EXPECT_EQ(liveGridRowCount({&a, &b, &dfu}), 1);
+    dfu.anzeigen_live = true;
+    b.anzeigen_graph = true;
+    EXPECT_EQ(liveGridRowCount({&a, &b, &dfu}), 2);
+    a.anzeigen_live = true;
+    EXPECT_EQ(liveGridRowCount({&a, &b, &dfu}), 3);
+}
