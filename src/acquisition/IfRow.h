@@ -14,4 +14,5 @@ struct IfRow
     uint64_t speed = 0;      // bits per second, 0 when unknown
     uint64_t inOctets = 0;   // 64-bit kernel counters
     uint64_t outOctets = 0;
+    bool up = false;         // administratively up
 };

@@ -1,5 +1,7 @@
 #include "acquisition/NetlinkInterfaceTable.h"
 
+#include <net/if.h>
+
 #include <QFile>
 
 #include <netlink/addr.h>
@@ -95,6 +97,7 @@ bool NetlinkInterfaceTable::read(std::vector<IfRow>& rows)
         row.speed = speedOf(name);
         row.inOctets = rtnl_link_get_stat(link, RTNL_LINK_RX_BYTES);
         row.outOctets = rtnl_link_get_stat(link, RTNL_LINK_TX_BYTES);
+        row.up = (rtnl_link_get_flags(link) & IFF_UP) != 0;
         table.push_back(std::move(row));
     }
     std::sort(table.begin(), table.end(),

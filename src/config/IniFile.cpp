@@ -44,6 +44,7 @@ void write(const QString& section, const QString& key, const QByteArray& value, 
     doc.setValue(section.toUtf8(), key.toUtf8(), value);
     // Written beside and renamed over, so a crash never leaves half a file.
     QSaveFile f(resolve(path));
+    f.setDirectWriteFallback(true); // a read-only folder with a writable file still saves
     if (!f.open(QIODevice::WriteOnly) || f.write(doc.serialize()) < 0 || !f.commit())
         throw IniError(QStringLiteral("%1: %2").arg(f.fileName(), f.errorString()).toStdString());
 }

@@ -1,0 +1,169 @@
+#include "app/EinstellungenTab.h"
+
+#include "app/NamedWidget.h"
+#include "config/SpeedPresets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSlider>
+#include <QVBoxLayout>
+
+namespace {
+
+QSlider* trackBar(QWidget* parent, const char* name, int min, int max, Qt::Orientation o)
+{
+    auto* s = namedWidget<QSlider>(parent, name);
+    s->setOrientation(o);
+    s->setRange(min, max);
+    s->setPageStep(1);
+    s->setTickPosition(QSlider::TicksBelow);
+    return s;
+}
+
+QLineEdit* digitsEdit(QWidget* parent, const char* name)
+{
+    auto* e = namedWidget<QLineEdit>(parent, name);
+    // Only digits reach the field, typed or pasted.
+    e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
+    return e;
+}
+
+} // namespace
+
+EinstellungenTab::EinstellungenTab(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("TabSheet2"));
+
+    GroupBox1 = namedWidget<QGroupBox>(this, "GroupBox1");
+    Label1 = namedWidget<QLabel>(GroupBox1, "Label1");
+    Einstellungen_Nic_ComboBox = namedWidget<QComboBox>(GroupBox1, "Einstellungen_Nic_ComboBox");
+    Einstellungen_anzeigen_CheckBox = namedWidget<QCheckBox>(GroupBox1, "Einstellungen_anzeigen_CheckBox");
+    Einstellungen_anzeigen_Graph_CheckBox = namedWidget<QCheckBox>(GroupBox1, "Einstellungen_anzeigen_Graph_CheckBox");
+    Einstellungen_Bericht_CheckBox = namedWidget<QCheckBox>(GroupBox1, "Einstellungen_Bericht_CheckBox");
+    Label18 = namedWidget<QLabel>(GroupBox1, "Label18");
+    MaxSpeed_Edit = digitsEdit(GroupBox1, "MaxSpeed_Edit");
+    MaxSpeed_ComboBox = namedWidget<QComboBox>(GroupBox1, "MaxSpeed_ComboBox");
+    for (const SpeedPreset& p : speedPresets())
+        MaxSpeed_ComboBox->addItem(p.caption);
+    MaxSpeed_ComboBox->setCurrentIndex(-1);
+    SetMaxSpeed_Button = namedWidget<QPushButton>(GroupBox1, "SetMaxSpeed_Button");
+    SetMaxSpeed_Button->setText(QStringLiteral("<-"));
+    Label26 = namedWidget<QLabel>(GroupBox1, "Label26");
+    DatenbankID_Edit = namedWidget<QLineEdit>(GroupBox1, "DatenbankID_Edit");
+    DatenbankID_Edit->setReadOnly(true);
+    Label27 = namedWidget<QLabel>(GroupBox1, "Label27");
+    ShowMac_Edit = namedWidget<QLineEdit>(GroupBox1, "ShowMac_Edit");
+    ShowMac_Edit->setReadOnly(true);
+    Button1 = namedWidget<QPushButton>(GroupBox1, "Button1");
+
+    auto* g1 = new QGridLayout(GroupBox1);
+    g1->addWidget(Label1, 0, 0);
+    g1->addWidget(Einstellungen_Nic_ComboBox, 0, 1, 1, 3);
+    g1->addWidget(Einstellungen_anzeigen_CheckBox, 1, 0, 1, 2);
+    g1->addWidget(Einstellungen_anzeigen_Graph_CheckBox, 1, 2, 1, 2);
+    g1->addWidget(Einstellungen_Bericht_CheckBox, 2, 0, 1, 2);
+    g1->addWidget(Label18, 3, 0, 1, 2);
+    g1->addWidget(MaxSpeed_Edit, 4, 0);
+    g1->addWidget(SetMaxSpeed_Button, 4, 1);
+    g1->addWidget(MaxSpeed_ComboBox, 4, 2, 1, 2);
+    g1->addWidget(Label26, 5, 0);
+    g1->addWidget(DatenbankID_Edit, 5, 1);
+    g1->addWidget(Label27, 5, 2);
+    g1->addWidget(ShowMac_Edit, 5, 3);
+    g1->addWidget(Button1, 6, 3);
+
+    GroupBox2 = namedWidget<QGroupBox>(this, "GroupBox2");
+    Einstellungen_OnTop_CheckBox = namedWidget<QCheckBox>(GroupBox2, "Einstellungen_OnTop_CheckBox");
+    Einstellungen_Tranz_CheckBox = namedWidget<QCheckBox>(GroupBox2, "Einstellungen_Tranz_CheckBox");
+    Label19 = namedWidget<QLabel>(GroupBox2, "Label19");
+    TranzValue_TrackBar = trackBar(GroupBox2, "TranzValue_TrackBar", 0, 255, Qt::Horizontal);
+    GroupBox6 = namedWidget<QGroupBox>(GroupBox2, "GroupBox6");
+    ForeColorButton = namedWidget<QPushButton>(GroupBox6, "ForeColorButton");
+    BackColorButton = namedWidget<QPushButton>(GroupBox6, "BackColorButton");
+    SendColorButton = namedWidget<QPushButton>(GroupBox6, "SendColorButton");
+    RecvColorButton = namedWidget<QPushButton>(GroupBox6, "RecvColorButton");
+    auto* g6 = new QGridLayout(GroupBox6);
+    g6->addWidget(ForeColorButton, 0, 0);
+    g6->addWidget(BackColorButton, 0, 1);
+    g6->addWidget(SendColorButton, 1, 0);
+    g6->addWidget(RecvColorButton, 1, 1);
+    auto* g2 = new QGridLayout(GroupBox2);
+    g2->addWidget(Einstellungen_OnTop_CheckBox, 0, 0);
+    g2->addWidget(Einstellungen_Tranz_CheckBox, 0, 1);
+    g2->addWidget(Label19, 1, 0);
+    g2->addWidget(TranzValue_TrackBar, 1, 1);
+    g2->addWidget(GroupBox6, 2, 0, 1, 2);
+
+    GroupBox3 = namedWidget<QGroupBox>(this, "GroupBox3");
+    Umrechnung_CheckBox = namedWidget<QCheckBox>(GroupBox3, "Umrechnung_CheckBox");
+    Autostart_Checkbox = namedWidget<QCheckBox>(GroupBox3, "Autostart_Checkbox");
+    Label4 = namedWidget<QLabel>(GroupBox3, "Label4");
+    Basisprio_TrackBar = trackBar(GroupBox3, "Basisprio_TrackBar", 1, 4, Qt::Horizontal);
+    Label28 = namedWidget<QLabel>(GroupBox3, "Label28");
+    Update_ComboBox = namedWidget<QComboBox>(GroupBox3, "Update_ComboBox");
+    Label29 = namedWidget<QLabel>(GroupBox3, "Label29");
+    Label30 = namedWidget<QLabel>(GroupBox3, "Label30");
+    CacheIntervalEdit = digitsEdit(GroupBox3, "CacheIntervalEdit");
+    Label31 = namedWidget<QLabel>(GroupBox3, "Label31");
+    Button2 = namedWidget<QPushButton>(GroupBox3, "Button2");
+    Button4 = namedWidget<QPushButton>(GroupBox3, "Button4");
+    ProxyButton = namedWidget<QPushButton>(GroupBox3, "ProxyButton");
+    auto* g3 = new QGridLayout(GroupBox3);
+    g3->addWidget(Umrechnung_CheckBox, 0, 0, 1, 3);
+    g3->addWidget(Autostart_Checkbox, 1, 0, 1, 3);
+    g3->addWidget(Label4, 2, 0);
+    g3->addWidget(Basisprio_TrackBar, 2, 1, 1, 2);
+    g3->addWidget(Label28, 3, 0);
+    g3->addWidget(Update_ComboBox, 3, 1, 1, 2);
+    g3->addWidget(Label30, 4, 0);
+    g3->addWidget(CacheIntervalEdit, 4, 1);
+    g3->addWidget(Label31, 4, 2);
+    g3->addWidget(Label29, 5, 0, 1, 3);
+    g3->addWidget(Button4, 6, 0);
+    g3->addWidget(ProxyButton, 6, 1);
+    g3->addWidget(Button2, 6, 2);
+
+    GroupBox4 = namedWidget<QGroupBox>(this, "GroupBox4");
+    nic_CheckBox = namedWidget<QCheckBox>(GroupBox4, "nic_CheckBox");
+    dfu_CheckBox = namedWidget<QCheckBox>(GroupBox4, "dfu_CheckBox");
+    Bewareoftrafficdouble = namedWidget<QCheckBox>(GroupBox4, "Bewareoftrafficdouble");
+    Label8 = namedWidget<QLabel>(GroupBox4, "Label8");
+    NicEngineIntervall_TrackBar = trackBar(GroupBox4, "NicEngineIntervall_TrackBar", 1, 10, Qt::Horizontal);
+    Label13 = namedWidget<QLabel>(GroupBox4, "Label13");
+    Label14 = namedWidget<QLabel>(GroupBox4, "Label14");
+    Label15 = namedWidget<QLabel>(GroupBox4, "Label15");
+    Label16 = namedWidget<QLabel>(GroupBox4, "Label16");
+    auto* ticks = new QHBoxLayout();
+    ticks->addWidget(Label13);
+    ticks->addStretch();
+    ticks->addWidget(Label14);
+    ticks->addStretch();
+    ticks->addWidget(Label15);
+    auto* g4 = new QGridLayout(GroupBox4);
+    g4->addWidget(nic_CheckBox, 0, 0);
+    g4->addWidget(dfu_CheckBox, 0, 1);
+    g4->addWidget(Bewareoftrafficdouble, 1, 0, 1, 2);
+    g4->addWidget(Label8, 2, 0);
+    g4->addWidget(Label16, 2, 1);
+    g4->addWidget(NicEngineIntervall_TrackBar, 3, 0, 1, 2);
+    g4->addLayout(ticks, 4, 0, 1, 2);
+
+    auto* left = new QVBoxLayout();
+    left->addWidget(GroupBox1);
+    left->addWidget(GroupBox2);
+    auto* right = new QVBoxLayout();
+    right->addWidget(GroupBox4);
+    right->addWidget(GroupBox3);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addLayout(left);
+    layout->addLayout(right);
+}

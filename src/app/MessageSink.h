@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Where the main window's message boxes go: real boxes in the program,
+// a recorder in tests (a modal box would block an offscreen test).
+class MessageSink
+{
+public:
+    enum class Icon { None, Information, Warning, Error };
+    virtual ~MessageSink() = default;
+    virtual void show(Icon icon, const QString& text) = 0;
+};
+
+class MessageBoxSink : public MessageSink
+{
+public:
+    explicit MessageBoxSink(QWidget* parent = nullptr) : m_parent(parent) {}
+    void setParent(QWidget* parent) { m_parent = parent; }
+    void show(Icon icon, const QString& text) override;
+
+private:
+    QWidget* m_parent;
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+// Controls carry their own names as object names and as placeholder captions,
+// so the language file finds them and a missing text is visible as a name.
+template <class W>
+W* namedWidget(QWidget* parent, const char* name)
+{
+    auto* w = new W(parent);
+    w->setObjectName(QString::fromLatin1(name));
+    if constexpr (requires { w->setText(QString()); }) {
+        if constexpr (requires { w->setPlaceholderText(QString()); }) {
+            // edits start empty
+        } else {
+            w->setText(QString::fromLatin1(name));
+        }
+    } else if constexpr (requires { w->setTitle(QString()); }) {
+        w->setTitle(QString::fromLatin1(name));
+    }
+    return w;
+}

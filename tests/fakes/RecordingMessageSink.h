@@ -1,0 +1,19 @@
+#pragma once
+
+#include "app/MessageSink.h"
+
+#include <QStringList>
+#include <vector>
+
+// Keeps every message the main window shows, instead of a blocking box.
+class RecordingMessageSink : public MessageSink
+{
+public:
+    struct Entry
+    {
+        Icon icon;
+        QString text;
+    };
+    void show(Icon icon, const QString& text) override { shown.push_back({icon, text}); }
+    std::vector<Entry> shown;
+};
