@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -92,7 +93,12 @@ void TMainform::buildWindow()
     TabSheet5 = new QWidget(PageControl1);
     TabSheet5->setObjectName(QStringLiteral("TabSheet5"));
     PageControl1->addTab(TabSheet1, QStringLiteral("Live Daten"));
-    PageControl1->addTab(TabSheet2, QStringLiteral("Einstellungen"));
+    // The settings page holds more than the fixed window shows at once.
+    auto* settingsScroll = new QScrollArea(PageControl1);
+    settingsScroll->setWidget(TabSheet2);
+    settingsScroll->setWidgetResizable(true);
+    settingsScroll->setFrameShape(QFrame::NoFrame);
+    PageControl1->addTab(settingsScroll, QStringLiteral("Einstellungen"));
     PageControl1->addTab(TabSheet3, QStringLiteral("Statistiken"));
     PageControl1->addTab(TabSheet4, QStringLiteral("Berichte"));
     PageControl1->addTab(TabSheet5, QStringLiteral("Datenbank"));
@@ -106,7 +112,7 @@ void TMainform::buildWindow()
     datei->setObjectName(QStringLiteral("Datei1"));
     Ende1 = datei->addAction(QStringLiteral("Ende1"));
     Ende1->setObjectName(QStringLiteral("Ende1"));
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    this->layout()->setSizeConstraint(QLayout::SetFixedSize);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 
     NicEngine = namedTimer(this, "NicEngine", 1000);
@@ -202,6 +208,7 @@ void TMainform::applyLanguage()
         w->setToolTip(lookup(name + QStringLiteral("->Hint")));
     }
     const QList<QWidget*> pages = {TabSheet1, TabSheet2, TabSheet3, TabSheet4, TabSheet5};
+    // Page i of the tab widget shows pages[i] (the settings page inside its scroll area).
     for (int i = 0; i < pages.size(); ++i)
         PageControl1->setTabText(i, lookup(pages[i]->objectName() + QStringLiteral("->Caption")));
     for (int c = 0; c < 6; ++c)
