@@ -1,6 +1,5 @@
 #include "app/TMainform.h"
 
-#include "BuildVersion.h"
 #include "acquisition/AdapterDefaults.h"
 #include "acquisition/InterfaceTable.h"
 #include "acquisition/NicSampling.h"
@@ -9,6 +8,7 @@
 #include "config/ProgramFolder.h"
 #include "config/SpeedPresets.h"
 #include "config/TSprache.h"
+#include "config/TVerInfo.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -42,6 +42,7 @@ QTimer* namedTimer(QObject* parent, const char* name, int interval)
 TMainform::TMainform(const MainformServices& services, const QStringList& arguments)
     : m_services(services)
     , m_sprache(std::make_unique<TSprache>())
+    , m_verInfo(std::make_unique<TVerInfo>())
 {
     buildWindow();
     // A fresh program folder gets the shipped files before anything is read.
@@ -49,7 +50,8 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     loadSettings(arguments);
     m_sprache->Laden(m_sprache->fileName());
     applyLanguage();
-    setWindowTitle(QStringLiteral("Netzpegel (%1)").arg(QStringLiteral(NETZPEGEL_VERSION_TEXT)));
+    m_verInfo->Lesen(TVerInfo::ownResourcePath());
+    setWindowTitle(m_verInfo->windowCaption());
 
     createEntries();
     RefreshLiveGridRows();
@@ -180,40 +182,39 @@ Einstellungen TMainform::controlsToSettings() const
 
 void TMainform::applyLanguage()
 {
-    // Every named control takes its caption and hint from the language file;
-    // a missing text leaves the control empty, as a missing file does.
-    static const QStringList sections = {
-        QStringLiteral("TabSheet1"), QStringLiteral("TabSheet2"), QStringLiteral("Tabsheet2"),
-        QStringLiteral("TabSheet3"), QStringLiteral("TabSheet4"), QStringLiteral("TabSheet5"),
-        QStringLiteral("Menus")};
-    auto lookup = [&](const QString& key) {
-        for (const QString& section : sections) {
-            const QString text = m_sprache->text(section, key);
-            if (!text.isEmpty())
-                return text;
-        }
-        return QString();
-    };
-    for (QWidget* w : findChildren<QWidget*>()) {
-        const QString name = w->objectName();
-        if (name.isEmpty() || name.startsWith(QLatin1String("qt_")))
-            continue;
-        const QString caption = lookup(name + QStringLiteral("->Caption"));
-        if (auto* b = qobject_cast<QAbstractButton*>(w); b && b != TabSheet2->SetMaxSpeed_Button)
-            b->setText(caption);
-        else if (auto* l = qobject_cast<QLabel*>(w); l && l != TabSheet1->dfulabel)
-            l->setText(caption);
-        else if (auto* g = qobject_cast<QGroupBox*>(w))
-            g->setTitle(caption);
-        w->setToolTip(lookup(name + QStringLiteral("->Hint")));
-    }
+    // Texts go to the controls in the file's order; a missing text empties the
+    // caption, as a missing file does.
     const QList<QWidget*> pages = {TabSheet1, TabSheet2, TabSheet3, TabSheet4, TabSheet5};
-    // Page i of the tab widget shows pages[i] (the settings page inside its scroll area).
-    for (int i = 0; i < pages.size(); ++i)
-        PageControl1->setTabText(i, lookup(pages[i]->objectName() + QStringLiteral("->Caption")));
-    for (int c = 0; c < 6; ++c)
-        TabSheet1->StringGrid1->horizontalHeaderItem(c)->setText(
-            m_sprache->text(QStringLiteral("TabSheet1"), QStringLiteral("StringGrid1->Cells[%1][0]").arg(c)));
+    for (const ControlText& t : m_sprache->controlTexts()) {
+        QWidget* w = objectName() == t.control ? this : findChild<QWidget*>(t.control);
+        if (!w)
+            continue; // a control of a page that is not built yet
+        if (t.property == ControlText::Property::Hint) {
+            w->setToolTip(t.text);
+        } else if (const auto page = pages.indexOf(w); page >= 0) {
+            PageControl1->setTabText(static_cast<int>(page), t.text);
+        } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            b->setText(t.text);
+        } else if (auto* l = qobject_cast<QLabel*>(w)) {
+            l->setText(t.text);
+        } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+            g->setTitle(t.text);
+        }
+    }
+    for (const ControlText& t : m_sprache->menuTexts()) {
+        if (auto* menu = menuBar()->findChild<QMenu*>(t.control))
+            menu->setTitle(t.text);
+        else if (auto* action = findChild<QAction*>(t.control))
+            action->setText(t.text);
+    }
+    const QStringList& headers = m_sprache->liveGridHeaders();
+    for (int c = 0; c < 6 && c < headers.size(); ++c)
+        TabSheet1->StringGrid1->horizontalHeaderItem(c)->setText(headers[c]);
+    QComboBox* update = TabSheet2->Update_ComboBox;
+    const int selected = update->currentIndex();
+    update->clear();
+    update->addItems(m_sprache->updateItems());
+    update->setCurrentIndex(selected);
 }
 
 void TMainform::createEntries()
@@ -236,7 +237,7 @@ void TMainform::createEntries()
     }
     if (TabSheet2->dfu_CheckBox->isChecked()) {
         auto* nic = new TNic(&m_sampleContext);
-        nic->setDfuIdentity(m_sprache->text(QStringLiteral("TabSheet1"), QStringLiteral("dfu")));
+        nic->setDfuIdentity(m_sprache->dfuName());
         applyDefaultSettings(*nic, 0, 0, true);
         v.push_back(nic);
     }
@@ -361,6 +362,7 @@ void TMainform::ReleaseAll()
         FensterSpeichern(e, true);
         m_sprache.reset();
     }
+    m_verInfo.reset();
     if (m_services.interfaceTable)
         m_services.interfaceTable->close();
 }

@@ -17,6 +17,7 @@ class QAction;
 class QTabWidget;
 class QTimer;
 class TSprache;
+class TVerInfo;
 
 // The system interfaces the main window works through; the program passes the
 // Linux implementations, tests pass fakes. Not owned.
@@ -83,6 +84,7 @@ private:
     SampleContext m_sampleContext;
     std::vector<TNic*> v;
     std::unique_ptr<TSprache> m_sprache;
+    std::unique_ptr<TVerInfo> m_verInfo;
     Einstellungen m_einstellungen;
     Berichte m_berichte;
     bool m_closed = false;
