@@ -1,8 +1,17 @@
 #include "acquisition/TNic.h"
 
+#include "acquisition/SystemClock.h"
+#include "desktop/ExceptionLog.h"
+#include "storage/Database.h"
+#include "storage/DatabaseError.h"
+#include "storage/DayNumber.h"
+#include "storage/TrafficStatements.h"
+
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -21,6 +30,15 @@ long double dfuLimit(int32_t maxspeed)
         return 75000;
     return maxspeed;
 }
+
+int32_t saturatedInt32(qint64 value)
+{
+    return static_cast<int32_t>(std::clamp<qint64>(value, std::numeric_limits<int32_t>::min(),
+                                                   std::numeric_limits<int32_t>::max()));
+}
+
+// Byte counts are stored as whole numbers; a double holds them exactly up to 2^53.
+double wholeBytes(long double value) { return static_cast<double>(std::nearbyintl(value)); }
 
 } // namespace
 
@@ -137,4 +155,96 @@ void TNic::set_alte_werte(long double send, long double received)
 {
     alte_send = send;
     alte_received = received;
+}
+
+bool TNic::save_traffic(double day)
+{
+    const QString prefix = QStringLiteral("Exception in Funktion 'TNic::save_traffic()' (Index %1) in Datei TNic| Genaue Meldung: ").arg(Index);
+    try {
+        if (!m_db)
+            throw DatabaseError(QStringLiteral("no database connection"));
+        const Clock& clock = m_clock ? *m_clock : SystemClock::instance();
+        const QDate date = day == 0 ? clock.today() : dateOfDayNumber(day);
+        if (!date.isValid())
+            throw DatabaseError(QStringLiteral("%1 is not a date value").arg(day));
+        // Find and add in one write transaction: nothing can slip in between,
+        // and a failure leaves the stored row as it was.
+        Database::Transaction transaction(*m_db);
+        if (const auto row = TrafficStatements::findDay(*m_db, Index, date)) {
+            const long double received = row->toDouble(QStringLiteral("received"));
+            const long double send = row->toDouble(QStringLiteral("send"));
+            TrafficStatements::updateDay(*m_db, Index, date, wholeBytes(received + gesamt_received),
+                                         wholeBytes(send + gesamt_send));
+        } else {
+            TrafficStatements::insertDay(*m_db, Index, date, wholeBytes(gesamt_received), wholeBytes(gesamt_send));
+        }
+        transaction.commit();
+        return true;
+    } catch (const std::exception& e) {
+        LogException(e, prefix);
+    } catch (...) {
+        LogException(QStringLiteral("Unspezifizierte Exception in Funktion 'TNic::save_traffic()' (Index %1) in Datei TNic").arg(Index),
+                     QStringLiteral("Exception"));
+    }
+    return false;
+}
+
+bool TNic::load_settings()
+{
+    if (!m_db)
+        return false;
+    try {
+        const DbRow row = TrafficStatements::readSettings(*m_db, Index);
+        const QString anzeigen = row.text(QStringLiteral("anzeigen"));
+        if (anzeigen.size() == 2 && QStringLiteral("01").contains(anzeigen[0])
+            && QStringLiteral("01").contains(anzeigen[1])) {
+            anzeigen_live = anzeigen[0] == QLatin1Char('1');
+            anzeigen_graph = anzeigen[1] == QLatin1Char('1');
+        }
+        // Member by member: what was read before a failure stays set.
+        maxspeed = saturatedInt32(row.toInt64(QStringLiteral("maxspeed")));
+        links = saturatedInt32(row.toInt64(QStringLiteral("links")));
+        oben = saturatedInt32(row.toInt64(QStringLiteral("oben")));
+        hoehe = saturatedInt32(row.toInt64(QStringLiteral("höhe")));
+        breite = saturatedInt32(row.toInt64(QStringLiteral("breite")));
+        ontop = row.toInt64(QStringLiteral("ontop")) != 0;
+        tranz = row.toInt64(QStringLiteral("tranz")) != 0;
+        tranz_wert = saturatedInt32(row.toInt64(QStringLiteral("tranz_wert")));
+        bericht = row.toInt64(QStringLiteral("bericht")) != 0;
+        forecolor = static_cast<uint32_t>(row.toInt64(QStringLiteral("forecolor")));
+        backcolor = static_cast<uint32_t>(row.toInt64(QStringLiteral("backcolor")));
+        sendgraph = static_cast<uint32_t>(row.toInt64(QStringLiteral("sendgraph")));
+        recvgraph = static_cast<uint32_t>(row.toInt64(QStringLiteral("recvgraph")));
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool TNic::save_settings()
+{
+    if (!m_db)
+        return false;
+    SettingsRow row;
+    row.anzeigen = QString(anzeigen_live ? QLatin1Char('1') : QLatin1Char('0'))
+        + (anzeigen_graph ? QLatin1Char('1') : QLatin1Char('0'));
+    row.maxspeed = maxspeed;
+    row.links = links;
+    row.oben = oben;
+    row.hoehe = hoehe;
+    row.breite = breite;
+    row.ontop = ontop ? 1 : 0;
+    row.tranz = tranz ? 1 : 0;
+    row.tranz_wert = tranz_wert;
+    row.bericht = bericht ? 1 : 0;
+    row.forecolor = forecolor;
+    row.backcolor = backcolor;
+    row.sendgraph = sendgraph;
+    row.recvgraph = recvgraph;
+    try {
+        TrafficStatements::writeSettings(*m_db, Index, row);
+        return true;
+    } catch (...) {
+        return false;
+    }
 }

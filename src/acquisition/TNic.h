@@ -5,6 +5,9 @@
 #include <QString>
 #include <cstdint>
 
+class Clock;
+class Database;
+
 // Values of the main window that every sample reads at the moment it is taken.
 struct SampleContext
 {
@@ -41,8 +44,19 @@ public:
     // Start from known previous raw counters instead of 0 (restart within one boot).
     void set_alte_werte(long double send, long double received);
 
-    // The database operations save_traffic, load_settings and save_settings
-    // come with the storage layer.
+    // The connection of the calling thread, and the clock that says which day
+    // "today" is (the system clock when none is given). Neither is owned.
+    void setDatabase(Database* db) { m_db = db; }
+    Database* database() const { return m_db; }
+    void setClock(const Clock* clock) { m_clock = clock; }
+
+    // Adds both totals to the traffic row of `day` (a date value; 0 is today)
+    // and leaves the totals as they are. False, with a log entry, on failure;
+    // the stored row is then unchanged.
+    bool save_traffic(double day);
+    // Settings members from and to the settings row; false without a message.
+    bool load_settings();
+    bool save_settings();
 
     // Settings, mirroring the adapter's settings row.
     bool anzeigen_live = false;
@@ -76,6 +90,8 @@ private:
     bool sample(Direction d, long double raw, bool limitEverySample);
 
     const SampleContext* m_context;
+    Database* m_db = nullptr;
+    const Clock* m_clock = nullptr;
     long double alte_send = 0;
     long double alte_received = 0;
     long double gesamt_send = 0;
