@@ -343,3 +343,14 @@ TEST(PerformanceGraph, OddValuesAndSizesNeverBreakTheDrawing)
     g.SetSize(100, 100);
     EXPECT_EQ(g.Paint().size(), QSize(100, 100));
 }
+
+TEST(WinColor, RedSitsInTheLowestByte)
+{
+    EXPECT_EQ(winColorToQColor(kRed), QColor(255, 0, 0));
+    EXPECT_EQ(winColorToQColor(kBlue), QColor(0, 0, 255));
+    // The graph window's grid colour: blue 246, green 113, red 115.
+    EXPECT_EQ(winColorToQColor(16150899), QColor(115, 113, 246));
+    EXPECT_EQ(qColorToWinColor(QColor(121, 129, 255)), 16744825u);
+    // A marker in the top byte does not change the colour.
+    EXPECT_EQ(winColorToRgb(0xFF000000u | 16150899u), winColorToRgb(16150899u));
+}
