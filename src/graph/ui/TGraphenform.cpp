@@ -1,0 +1,375 @@
+#include "graph/ui/TGraphenform.h"
+
+#include "acquisition/TNic.h"
+#include "config/IniFile.h"
+#include "config/ProgramFolder.h"
+#include "config/QuantityFormat.h"
+#include "config/TSprache.h"
+#include "graph/Snapping.h"
+
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+QPointer<QWidget> TGraphenform::s_onTopInsertAfter;
+
+namespace {
+
+constexpr int kStatusBarHeight = 19;
+
+// A rate as the graph takes it: truncated towards zero, held inside 32 bits.
+int32_t graphValue(long double rate)
+{
+    if (std::isnan(rate))
+        return 0;
+    const long double t = std::trunc(rate);
+    if (t >= std::numeric_limits<int32_t>::max())
+        return std::numeric_limits<int32_t>::max();
+    if (t <= std::numeric_limits<int32_t>::min())
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(t);
+}
+
+QString ulDl(const QString& up, const QString& down)
+{
+    return QStringLiteral("UL: ") + up + QStringLiteral(", DL: ") + down;
+}
+
+} // namespace
+
+TGraphenform::TGraphenform(QWidget* parent)
+    : QWidget(parent, Qt::Tool)
+{
+    setObjectName(QStringLiteral("Graphenform"));
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+
+    PerformanceGraph1 = new PerformanceGraphWidget(this);
+    PerformanceGraph1->setObjectName(QStringLiteral("PerformanceGraph1"));
+    TPerformanceGraph& g = PerformanceGraph1->graph();
+    g.SetGraphKind(pgBar);
+    g.SetForeColor(16150899);
+    g.SetBackColor(16744825);
+    g.SetGridSize(25);
+    g.SetStepSize(1);
+    g.SetScale(100);
+    g.SetGradient(0);
+    // Wired last, so the label stays empty until the first scale change.
+    g.OnScaleChange = [this](TPerformanceGraph&) { PerformanceGraph1ScaleChange(); };
+
+    MaxLabel = new QLabel(PerformanceGraph1);
+    MaxLabel->setObjectName(QStringLiteral("MaxLabel"));
+    MaxLabel->setAlignment(Qt::AlignCenter);
+    MaxLabel->setAutoFillBackground(true);
+    MaxLabel->setMaximumHeight(14);
+    QFont small = MaxLabel->font();
+    small.setPixelSize(11);
+    MaxLabel->setFont(small);
+    MaxLabel->move(0, 0);
+
+    Raten_StatusBar = new QStatusBar(this);
+    Raten_StatusBar->setObjectName(QStringLiteral("Raten_StatusBar"));
+    Raten_StatusBar->setSizeGripEnabled(false);
+    Raten_StatusBar->setFixedHeight(kStatusBarHeight);
+    Gesamt_StatusBar = new QStatusBar(this);
+    Gesamt_StatusBar->setObjectName(QStringLiteral("Gesamt_StatusBar"));
+    Gesamt_StatusBar->setSizeGripEnabled(true);
+    Gesamt_StatusBar->setFixedHeight(kStatusBarHeight);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(PerformanceGraph1, 1);
+    layout->addWidget(Raten_StatusBar);
+    layout->addWidget(Gesamt_StatusBar);
+    resize(275, 195 + 2 * kStatusBarHeight);
+
+    OnTopTimer = new QTimer(this);
+    OnTopTimer->setObjectName(QStringLiteral("OnTopTimer"));
+    OnTopTimer->setInterval(OnTopIntervalMs);
+    connect(OnTopTimer, &QTimer::timeout, this, &TGraphenform::OnTopTimerTimer);
+
+    buildMenu();
+    readVariables();
+}
+
+void TGraphenform::buildMenu()
+{
+    GraphenformPopupMenu = new QMenu(this);
+    GraphenformPopupMenu->setObjectName(QStringLiteral("GraphenformPopupMenu"));
+    connect(GraphenformPopupMenu, &QMenu::aboutToShow, this, &TGraphenform::GraphenformPopupMenuPopup);
+
+    Vordergrund1 = GraphenformPopupMenu->addAction(QString());
+    Vordergrund1->setObjectName(QStringLiteral("Vordergrund1"));
+    Vordergrund1->setCheckable(true);
+    connect(Vordergrund1, &QAction::triggered, this, &TGraphenform::onVordergrund1Triggered);
+
+    Transparenz1 = GraphenformPopupMenu->addMenu(QString());
+    Transparenz1->setObjectName(QStringLiteral("Transparenz1"));
+    for (int i = 0; i < static_cast<int>(T.size()); ++i) {
+        // Radio entries that never mark themselves as chosen: plain actions.
+        T[i] = Transparenz1->addAction(QStringLiteral("%1%").arg(i * 10));
+        T[i]->setObjectName(QStringLiteral("T%1").arg(i * 10, 2, 10, QLatin1Char('0')));
+        connect(T[i], &QAction::triggered, this, [this, i] { TransparenzClick(i); });
+    }
+
+    Colors1 = GraphenformPopupMenu->addMenu(QString());
+    Colors1->setObjectName(QStringLiteral("Colors1"));
+    ForeColorSubmenu1 = Colors1->addAction(QString());
+    ForeColorSubmenu1->setObjectName(QStringLiteral("ForeColorSubmenu1"));
+    BackColorSubmenu1 = Colors1->addAction(QString());
+    BackColorSubmenu1->setObjectName(QStringLiteral("BackColorSubmenu1"));
+    SendColorSubmenu1 = Colors1->addAction(QString());
+    SendColorSubmenu1->setObjectName(QStringLiteral("SendColorSubmenu1"));
+    RecvColorSubmenu1 = Colors1->addAction(QString());
+    RecvColorSubmenu1->setObjectName(QStringLiteral("RecvColorSubmenu1"));
+    connect(ForeColorSubmenu1, &QAction::triggered, this, &TGraphenform::ForeColorSubmenu1Click);
+    connect(BackColorSubmenu1, &QAction::triggered, this, &TGraphenform::BackColorSubmenu1Click);
+    connect(SendColorSubmenu1, &QAction::triggered, this, &TGraphenform::SendColorSubmenu1Click);
+    connect(RecvColorSubmenu1, &QAction::triggered, this, &TGraphenform::RecvColorSubmenu1Click);
+}
+
+void TGraphenform::readVariables()
+{
+    const QString section = QStringLiteral("Variablen");
+    try {
+        SnapDistance = IniReadInteger(section, QStringLiteral("snapentfernung"), 15, variablesFilePath());
+        OnTopPauseInterval = IniReadInteger(section, QStringLiteral("OnTopTimer_Interval"), 30000, variablesFilePath());
+    } catch (const IniError&) {
+        // An unreadable variables file leaves the defaults.
+    }
+    if (OnTopPauseInterval <= 0)
+        OnTopPauseInterval = 30000;
+}
+
+void TGraphenform::configureFrom(TNic& nic)
+{
+    m_nic = &nic;
+    TPerformanceGraph& g = graph();
+    g.SetGradient(nic.maxspeed);
+    resize(nic.breite, nic.hoehe);
+    moveSnapped(QPoint(nic.links, nic.oben));
+    setTranslucent(nic.tranz);
+    setOpacityValue(nic.tranz_wert);
+    g.SetForeColor(nic.forecolor);
+    g.SetBackColor(nic.backcolor);
+    // The on-top state is taken for a hidden window too (its timer does
+    // nothing while hidden), so that saving it at shutdown keeps the setting.
+    setOnTop(nic.ontop);
+    setVisible(nic.anzeigen_graph);
+}
+
+void TGraphenform::copyTo(TNic& nic) const
+{
+    nic.anzeigen_graph = isVisible();
+    nic.links = pos().x();
+    nic.oben = pos().y();
+    nic.hoehe = height();
+    nic.breite = width();
+    nic.tranz = m_translucent;
+    nic.tranz_wert = m_opacity;
+    nic.ontop = onTop();
+    nic.forecolor = graph().ForeColor();
+    nic.backcolor = graph().BackColor();
+}
+
+void TGraphenform::feed(const TNic& nic, const int& base, const TSprache& sprache)
+{
+    m_base = base;
+    m_sprache = &sprache;
+    TPerformanceGraph& g = graph();
+    g.SetGradient(nic.maxspeed);
+    g.DataPoint(nic.recvgraph, graphValue(nic.get_rate_received()));
+    g.Update();
+    g.DataPoint(nic.sendgraph, graphValue(nic.get_rate_send()));
+    g.Update();
+    Raten_StatusBar->showMessage(ulDl(FormatQuantity(nic.get_rate_send(), base, sprache),
+                                      FormatQuantity(nic.get_rate_received(), base, sprache)));
+    Gesamt_StatusBar->showMessage(ulDl(FormatQuantity(nic.get_gesamt_send(), base, sprache),
+                                       FormatQuantity(nic.get_gesamt_received(), base, sprache)));
+}
+
+void TGraphenform::SpracheAnwenden(const TSprache& sprache)
+{
+    m_sprache = &sprache;
+    const QString graphenform = QStringLiteral("Graphenform");
+    const QString tab = QStringLiteral("TabSheet2");
+    Vordergrund1->setText(sprache.text(graphenform, QStringLiteral("Vordergrund1")));
+    Transparenz1->setTitle(sprache.text(graphenform, QStringLiteral("Transparenz1")));
+    Colors1->setTitle(sprache.text(graphenform, QStringLiteral("Colors1->Caption")));
+    ForeColorSubmenu1->setText(sprache.text(tab, QStringLiteral("ForeColorButton->Caption")));
+    BackColorSubmenu1->setText(sprache.text(tab, QStringLiteral("BackColorButton->Caption")));
+    SendColorSubmenu1->setText(sprache.text(tab, QStringLiteral("SendColorButton->Caption")));
+    RecvColorSubmenu1->setText(sprache.text(tab, QStringLiteral("RecvColorButton->Caption")));
+}
+
+void TGraphenform::setTranslucent(bool on)
+{
+    m_translucent = on;
+    applyOpacity();
+}
+
+void TGraphenform::setOpacityValue(int value)
+{
+    m_opacity = std::clamp(value, 0, 255);
+    applyOpacity();
+}
+
+void TGraphenform::applyOpacity()
+{
+    setWindowOpacity(m_translucent ? m_opacity / 255.0 : 1.0);
+}
+
+void TGraphenform::setOnTop(bool on)
+{
+    Vordergrund1->setChecked(on);
+    if (on) {
+        OnTopTimer->setInterval(OnTopIntervalMs);
+        OnTopTimer->start();
+    } else {
+        OnTopTimer->stop();
+    }
+}
+
+bool TGraphenform::onTop() const
+{
+    return OnTopTimer->isActive();
+}
+
+QWidget* TGraphenform::OnTopInsertAfter()
+{
+    return s_onTopInsertAfter.data();
+}
+
+void TGraphenform::PerformanceGraph1ScaleChange()
+{
+    const int scale = graph().Scale();
+    MaxLabel->setText(m_sprache ? FormatQuantity(scale, m_base, *m_sprache) : QString::number(scale));
+    MaxLabel->adjustSize();
+}
+
+void TGraphenform::OnTopTimerTimer()
+{
+    if (!isVisible())
+        return;
+    setStaysOnTop(true);
+    raise();
+    if (s_onTopInsertAfter && s_onTopInsertAfter->isVisible())
+        s_onTopInsertAfter->raise();
+    if (OnTopTimer->interval() == OnTopPauseInterval) {
+        OnTopTimer->setInterval(OnTopIntervalMs);
+        s_onTopInsertAfter = nullptr;
+    }
+    Vordergrund1->setChecked(true);
+}
+
+void TGraphenform::GraphenformPopupMenuPopup()
+{
+    if (!OnTopTimer->isActive())
+        return;
+    OnTopTimer->setInterval(OnTopPauseInterval);
+    s_onTopInsertAfter = GraphenformPopupMenu;
+}
+
+void TGraphenform::Vordergrund1Click()
+{
+    Vordergrund1->trigger();
+}
+
+void TGraphenform::onVordergrund1Triggered(bool checked)
+{
+    setOnTop(checked);
+    if (!checked)
+        setStaysOnTop(false);
+}
+
+void TGraphenform::setStaysOnTop(bool on)
+{
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
+        return;
+    const bool visible = isVisible();
+    const QPoint where = pos();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    // Changing the flags hides the window; it comes back where it was, not activated.
+    move(where);
+    if (visible)
+        show();
+}
+
+void TGraphenform::TransparenzClick(int entry)
+{
+    if (entry < 0 || entry >= static_cast<int>(TransparenzOpacity.size()))
+        return;
+    m_translucent = entry != 0;
+    m_opacity = TransparenzOpacity[entry];
+    applyOpacity();
+}
+
+void TGraphenform::ForeColorSubmenu1Click() { chooseGraphColor(true); }
+void TGraphenform::BackColorSubmenu1Click() { chooseGraphColor(false); }
+void TGraphenform::SendColorSubmenu1Click() { chooseBarColor(true); }
+void TGraphenform::RecvColorSubmenu1Click() { chooseBarColor(false); }
+
+void TGraphenform::chooseGraphColor(bool fore)
+{
+    TPerformanceGraph& g = graph();
+    const auto chosen = m_chooseColor(this, fore ? g.ForeColor() : g.BackColor());
+    if (!chosen)
+        return;
+    if (fore)
+        g.SetForeColor(*chosen);
+    else
+        g.SetBackColor(*chosen);
+}
+
+void TGraphenform::chooseBarColor(bool send)
+{
+    if (!m_nic)
+        return;
+    uint32_t& color = send ? m_nic->sendgraph : m_nic->recvgraph;
+    if (const auto chosen = m_chooseColor(this, color))
+        color = *chosen;
+}
+
+void TGraphenform::moveSnapped(const QPoint& topLeft)
+{
+    QScreen* s = screen();
+    QRect target(topLeft, frameGeometry().size());
+    if (s)
+        target = SnapToWorkArea(target, s->availableGeometry(), SnapDistance);
+    m_snapping = true;
+    move(target.topLeft());
+    m_snapping = false;
+}
+
+void TGraphenform::snapToWorkArea()
+{
+    if (m_snapping)
+        return;
+    moveSnapped(pos());
+}
+
+void TGraphenform::contextMenuEvent(QContextMenuEvent* event)
+{
+    GraphenformPopupMenu->popup(event->globalPos());
+}
+
+void TGraphenform::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    snapToWorkArea();
+}
+
+void TGraphenform::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    snapToWorkArea();
+}
