@@ -2,6 +2,8 @@
 
 #include <QMessageBox>
 
+#include <cstdio>
+
 void MessageBoxSink::show(Icon icon, const QString& text)
 {
     QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
@@ -13,4 +15,11 @@ void MessageBoxSink::show(Icon icon, const QString& text)
     }
     QMessageBox box(boxIcon, QStringLiteral("Netzpegel"), text, QMessageBox::Ok, m_parent);
     box.exec();
+}
+
+void StderrMessageSink::show(Icon icon, const QString& text)
+{
+    static const char* const kinds[] = {"message", "information", "warning", "error"};
+    fprintf(stderr, "netzpegel %s: %s\n", kinds[static_cast<int>(icon)], qPrintable(text));
+    fflush(stderr);
 }

@@ -24,3 +24,11 @@ public:
 private:
     QWidget* m_parent;
 };
+
+// Messages as lines on standard error, for runs without anyone to click OK
+// (NETZPEGEL_NO_DIALOGS set): tests of the executable and headless runs.
+class StderrMessageSink : public MessageSink
+{
+public:
+    void show(Icon icon, const QString& text) override;
+};

@@ -1,22 +1,33 @@
 #include "app/TMainform.h"
 
-#include "acquisition/AdapterDefaults.h"
+#include "acquisition/Clock.h"
 #include "acquisition/InterfaceTable.h"
-#include "acquisition/NicSampling.h"
+#include "acquisition/RestartCounters.h"
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
+#include "config/IniFile.h"
 #include "config/ProgramFolder.h"
-#include "config/SpeedPresets.h"
 #include "config/TSprache.h"
 #include "config/TVerInfo.h"
+#include "desktop/ApplicationExceptionLog.h"
+#include "desktop/ExceptionLog.h"
+#include "graph/ui/TGraphenform.h"
+#include "storage/CounterCache.h"
+#include "storage/DBUpdates.h"
+#include "storage/Database.h"
+#include "storage/DatabaseError.h"
+#include "storage/Provisioning.h"
+#include "storage/ShutdownBooking.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -37,6 +48,16 @@ QTimer* namedTimer(QObject* parent, const char* name, int interval)
     return t;
 }
 
+QString cacheMessage(const QString& cachePath, const QString& backupPath)
+{
+    const QChar q = QLatin1Char('"');
+    return QStringLiteral("Von Funktion ") + q + QStringLiteral("ReadCacheFromHDD(CacheDateiname)") + q
+        + QStringLiteral(" (aufgerufen in ") + q
+        + QStringLiteral("__fastcall TMainform::TMainform(TComponent* Owner) : TForm(Owner)") + q
+        + QStringLiteral(") wurde der Wert 2 zurück gegeben. Die Cachedatei(") + q + cachePath + q
+        + QStringLiteral(") wurde gesichert nach: ") + q + backupPath + q + QLatin1Char(' ');
+}
+
 } // namespace
 
 TMainform::TMainform(const MainformServices& services, const QStringList& arguments)
@@ -51,28 +72,64 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     m_sprache->Laden(m_sprache->fileName());
     applyLanguage();
     m_verInfo->Lesen(TVerInfo::ownResourcePath());
+    setLogVersionTexts({m_verInfo->FileVersion(), m_verInfo->ProductVersion(), m_verInfo->Comments()});
     setWindowTitle(m_verInfo->windowCaption());
+    if (!openDatabase())
+        return;
 
-    createEntries();
+    std::vector<IfRow> rows;
+    InterfaceTable* table = m_services.interfaceTable;
+    if (TabSheet2->nic_CheckBox->isChecked() && (!table || !table->open() || !table->read(rows))) {
+        // Without the interface table no adapter can be counted.
+        const std::runtime_error failure(
+            "| Fehler bei: h_iphlpapi_dll=LoadLibrary(iphlpapi.dll); oder bei GetProcAdress (GetIfTable) in "
+            "Funktion __fastcall TMainform::TMainform(TComponent* Owner)");
+        ApplicationException(QStringLiteral("TMainform"), &failure);
+        return;
+    }
+    createEntries(rows);
+    DBc->close();
     RefreshLiveGridRows();
 
     NicEngine->setInterval(std::max(1, m_einstellungen.nicEngineIntervallTimer) * 1000);
     if (TabSheet2->nic_CheckBox->isChecked())
         NicEngine->start();
-    else if (m_services.interfaceTable)
-        m_services.interfaceTable->close();
-    Tagesdatum = QDate::currentDate();
+    else if (table)
+        table->close();
+    Datumsprueftimer->start();
+    CacheIntervalEditChange(TabSheet2->CacheIntervalEdit->text());
+    if (TabSheet2->dfu_CheckBox->isChecked())
+        DfuEngine->start();
+    Tagesdatum = m_services.clock->today();
+    setLogClock(m_services.clock);
 
-    connect(NicEngine, &QTimer::timeout, this, &TMainform::NicEngineTimer);
-    connect(TabSheet2->NicEngineIntervall_TrackBar, &QSlider::valueChanged, this,
-            &TMainform::NicEngineIntervall_TrackBarChange);
-    connect(TabSheet2->Einstellungen_Nic_ComboBox, &QComboBox::activated, this,
-            &TMainform::Einstellungen_Nic_ComboBoxSelect);
-    connect(TabSheet2->SetMaxSpeed_Button, &QPushButton::clicked, this, &TMainform::SetMaxSpeed_ButtonClick);
-    connect(TabSheet2->Umrechnung_CheckBox, &QCheckBox::clicked, this, &TMainform::Umrechnung_CheckBoxClick);
-    connect(TabSheet2->Button2, &QPushButton::clicked, this, &TMainform::Button2Click);
-    connect(PageControl1, &QTabWidget::currentChanged, this, &TMainform::PageControl1Change);
-    connect(Ende1, &QAction::triggered, this, &QWidget::close);
+    CacheDateiname = IniReadString(QStringLiteral("Variablen"), QStringLiteral("CacheDateiname"), variablesFilePath());
+    QByteArray cacheOnDisk;
+    if (QFile f(cachePath()); !QFileInfo(cachePath()).isDir() && f.open(QIODevice::ReadOnly))
+        cacheOnDisk = f.readAll();
+    QDate cacheDay;
+    const int cache = CounterCache::read(cachePath(), v, Tagesdatum, m_pending, &cacheDay);
+    if (cache == CounterCache::DoesNotFit || cache == CounterCache::Unreadable) {
+        // Kept aside before the next write replaces it, so no total is lost.
+        const QString backup = CounterCache::backupPath(programFolder(), CacheDateiname, Tagesdatum);
+        if (!QFile::exists(backup))
+            QFile::copy(cachePath(), backup);
+        if (cache == CounterCache::DoesNotFit) {
+            LogException(cacheMessage(cachePath(), backup), QStringLiteral("Exception"));
+            message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error37")));
+        } else {
+            message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error36")));
+        }
+    }
+    restoreCounters(rows, cacheOnDisk);
+    if (cache == CounterCache::Restored && cacheDay != Tagesdatum && m_pending.isEmpty()) {
+        // That day is booked now: a second crash must not find it in the cache again.
+        CacheToHDDTimerTimer();
+    }
+
+    m_einstellungen.lastupdate = LastupdateLaden();
+    connectControls();
+    m_started = true;
 }
 
 TMainform::~TMainform()
@@ -80,6 +137,10 @@ TMainform::~TMainform()
     ReleaseAll();
 }
 
+QString TMainform::cachePath() const
+{
+    return programFolder() + CacheDateiname;
+}
 void TMainform::buildWindow()
 {
     setObjectName(QStringLiteral("Mainform"));
@@ -112,6 +173,8 @@ void TMainform::buildWindow()
 
     QMenu* datei = menuBar()->addMenu(QStringLiteral("Datei1"));
     datei->setObjectName(QStringLiteral("Datei1"));
+    Minimieren1 = datei->addAction(QStringLiteral("Minimieren1"));
+    Minimieren1->setObjectName(QStringLiteral("Minimieren1"));
     Ende1 = datei->addAction(QStringLiteral("Ende1"));
     Ende1->setObjectName(QStringLiteral("Ende1"));
     this->layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -217,129 +280,93 @@ void TMainform::applyLanguage()
     update->setCurrentIndex(selected);
 }
 
-void TMainform::createEntries()
+bool TMainform::openDatabase()
 {
-    std::vector<IfRow> rows;
-    InterfaceTable* table = m_services.interfaceTable;
-    if (TabSheet2->nic_CheckBox->isChecked()) {
-        if (!table || !table->open() || !table->read(rows)) {
-            // Without the interface table no adapter can be counted; the fatal
-            // path takes this over once it exists.
-            message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error9")));
-            rows.clear();
-        }
+    DBc = std::make_unique<Database>(Database::programDatabasePath());
+    try {
+        DBc->open();
+    } catch (const DatabaseError& e) {
+        // The file stays as it is; nothing can be booked without it.
+        message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error21")) + QLatin1Char('\n') + e.message());
+        DBc.reset();
+        return false;
     }
+    QString dbVersion;
+    switch (Check_and_Do_DBUpdate(*DBc, dbVersion)) {
+    case 0: message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error32"))); break;
+    case 2: message(MessageSink::Icon::Information, m_sprache->error(QStringLiteral("Error33"))); break;
+    case 3: LogException(unknownDatabaseLogMessage(), QStringLiteral("Exception")); break;
+    default: break;
+    }
+    m_verInfo->setDbversion(dbVersion);
+    return true;
+}
+
+void TMainform::createEntries(const std::vector<IfRow>& rows)
+{
+    m_sampleContext.intervalMs = std::max(1, m_einstellungen.nicEngineIntervallTimer) * 1000;
+    auto provision = [&](TNic* nic, const IfRow* row) {
+        nic->setDatabase(DBc.get());
+        nic->setClock(m_services.clock);
+        v.push_back(nic);
+        const ProvisioningResult result = provisionEntry(*DBc, *nic, row);
+        for (const QString& key : result.warnings)
+            message(MessageSink::Icon::Warning, m_sprache->error(key));
+        createGraphWindow(*nic);
+    };
     for (const IfRow& row : rows) {
         auto* nic = new TNic(&m_sampleContext);
         nic->setIdentity(row, m_einstellungen.sonderModus);
-        applyDefaultSettings(*nic, row.type, row.speed, false);
-        v.push_back(nic);
+        provision(nic, &row);
     }
     if (TabSheet2->dfu_CheckBox->isChecked()) {
         auto* nic = new TNic(&m_sampleContext);
         nic->setDfuIdentity(m_sprache->dfuName());
-        applyDefaultSettings(*nic, 0, 0, true);
-        v.push_back(nic);
+        provision(nic, nullptr);
     }
 }
 
-void TMainform::NicEngineTimer()
+void TMainform::createGraphWindow(TNic& nic)
 {
-    m_sampleContext.intervalMs = NicEngine->interval();
-    m_sampleContext.bewareOfTrafficDouble = TabSheet2->Bewareoftrafficdouble->isChecked();
-    try {
-        if (m_services.interfaceTable)
-            sampleInterfaceTable(*m_services.interfaceTable, v, m_einstellungen.sonderModus);
-    } catch (const std::exception&) {
-        message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error9")));
-    }
-    if (!isVisible())
-        return; // a hidden window's grid keeps its old texts
-    QTableWidget* grid = TabSheet1->StringGrid1;
-    const std::vector<LiveGridRow> rows = liveGridRows(v, Umrechnungsfaktor, *m_sprache);
-    for (int r = 0; r < static_cast<int>(rows.size()) && r < grid->rowCount(); ++r) {
-        for (int c = 0; c < 6; ++c) {
-            QTableWidgetItem* item = grid->item(r, c);
-            if (!item) {
-                item = new QTableWidgetItem();
-                grid->setItem(r, c, item);
-            }
-            item->setText(rows[r].cells[c]);
-        }
-    }
+    auto* w = new TGraphenform();
+    w->SpracheAnwenden(*m_sprache);
+    w->setWindowTitle(nic.isDfu() ? nic.Name : nic.Name + QStringLiteral(" (") + nic.Mac + QLatin1Char(')'));
+    w->configureFrom(nic);
+    g.push_back(w);
 }
 
-void TMainform::RefreshLiveGridRows()
+void TMainform::restoreCounters(const std::vector<IfRow>& rows, const QByteArray& cacheOnDisk)
 {
-    // The header is not a grid row here, so the grid holds one row less.
-    TabSheet1->StringGrid1->setRowCount(liveGridRowCount(v) - 1);
+    const QString name = CacheDateiname.isEmpty() ? QStringLiteral("netzpegel") : CacheDateiname;
+    m_restartCounters = std::make_unique<RestartCounters>(programFolder() + name + QStringLiteral(".counters"),
+                                                          m_services.bootIdPath);
+    m_restartCounters->restore(v, rows, m_einstellungen.sonderModus, cacheOnDisk);
 }
 
-void TMainform::PageControl1Change(int index)
+void TMainform::writeRestartCounters(const QByteArray& cacheContent)
 {
-    if (index == 0)
-        RefreshLiveGridRows();
-    else if (index == 1)
-        refillAdapterChooser();
+    if (m_restartCounters)
+        m_restartCounters->write(v, cacheContent);
 }
 
-void TMainform::refillAdapterChooser()
+void TMainform::stopTimers()
 {
-    QComboBox* box = TabSheet2->Einstellungen_Nic_ComboBox;
-    box->clear();
-    for (const TNic* nic : v)
-        box->addItem(nic->Name);
-    box->setCurrentIndex(-1);
+    for (QTimer* t : {NicEngine, Datumsprueftimer, DfuEngine, AutoBerichtTimer, CacheToHDDTimer})
+        t->stop();
 }
 
-void TMainform::Einstellungen_Nic_ComboBoxSelect(int index)
+QString TMainform::entryText(const QString& key, const TNic& nic) const
 {
-    if (index < 0 || index >= static_cast<int>(v.size()))
-        return;
-    const TNic& nic = *v[index];
-    EinstellungenTab* t = TabSheet2;
-    t->Einstellungen_anzeigen_CheckBox->setChecked(nic.anzeigen_live);
-    t->Einstellungen_anzeigen_Graph_CheckBox->setChecked(nic.anzeigen_graph);
-    t->MaxSpeed_Edit->setText(QString::number(nic.maxspeed));
-    t->Einstellungen_OnTop_CheckBox->setChecked(nic.ontop);
-    t->Einstellungen_Tranz_CheckBox->setChecked(nic.tranz);
-    t->TranzValue_TrackBar->setValue(nic.tranz_wert);
-    t->Einstellungen_Bericht_CheckBox->setChecked(nic.bericht);
-    t->DatenbankID_Edit->setText(nic.Index);
-    t->ShowMac_Edit->setText(nic.Mac);
-}
-
-void TMainform::SetMaxSpeed_ButtonClick()
-{
-    const int item = TabSheet2->MaxSpeed_ComboBox->currentIndex();
-    if (item < 0 || item >= static_cast<int>(speedPresets().size()))
-        return;
-    TabSheet2->MaxSpeed_Edit->setText(QString::number(speedPresets()[item].bytesPerSecond));
-}
-
-void TMainform::NicEngineIntervall_TrackBarChange(int position)
-{
-    NicEngine->setInterval(position * 1000);
-}
-
-void TMainform::Umrechnung_CheckBoxClick(bool checked)
-{
-    Umrechnungsfaktor = checked ? 1000 : 1024;
-}
-
-void TMainform::Button2Click()
-{
-    m_einstellungen = controlsToSettings();
-    if (EinstellungenSpeichern(m_einstellungen))
-        message(MessageSink::Icon::Information, m_sprache->error(QStringLiteral("Error13")));
-    else
-        message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error14")));
+    return m_sprache->error(key) + nic.Index + QLatin1Char('(') + nic.Name + QStringLiteral(") ")
+        + m_sprache->error(QStringLiteral("Error10a"));
 }
 
 void TMainform::closeEvent(QCloseEvent* event)
 {
     FormClose();
     event->accept();
+    // Closing the main window ends the program, whatever other windows are open.
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 void TMainform::FormClose()
@@ -347,22 +374,81 @@ void TMainform::FormClose()
     if (m_closed)
         return;
     m_closed = true;
-    for (QTimer* t : {NicEngine, DfuEngine, Datumsprueftimer, CacheToHDDTimer, AutoBerichtTimer})
-        t->stop();
+    stopTimers();
+    if (m_started) {
+        const ShutdownBookingResult booking = bookAtShutdown(v, m_pending, cachePath(), m_services.clock->today());
+        for (TNic* nic : booking.failed)
+            message(MessageSink::Icon::Error, entryText(QStringLiteral("Error10"), *nic));
+        for (size_t i = 0; i < v.size(); ++i) {
+            g[i]->copyTo(*v[i]);
+            g[i]->close();
+            if (!v[i]->save_settings())
+                message(MessageSink::Icon::Error, entryText(QStringLiteral("Error11"), *v[i]));
+        }
+        if (!BerichteSpeichern(m_berichte))
+            message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error12")));
+        writeRestartCounters(booking.cacheContent);
+    }
+    if (DBc)
+        DBc->close();
     ReleaseAll();
 }
 
 void TMainform::ReleaseAll()
 {
+    for (TGraphenform* w : g)
+        delete w;
+    g.clear();
     for (TNic* nic : v)
         delete nic;
     v.clear();
     if (m_sprache) {
-        Einstellungen e = controlsToSettings();
-        FensterSpeichern(e, true);
+        FensterSpeichern(controlsToSettings(), true);
         m_sprache.reset();
     }
     m_verInfo.reset();
+    clearLogVersionTexts();
+    setLogClock(nullptr);
+    DBc.reset();
     if (m_services.interfaceTable)
         m_services.interfaceTable->close();
+}
+
+void TMainform::ApplicationException(const QString& senderClass, const std::exception* e)
+{
+    if (m_closed)
+        return;
+    const QString what = e ? QString::fromUtf8(e->what()) : QStringLiteral("Unbekannte Ausnahme");
+    const QString className = e ? exceptionClassName(*e) : QStringLiteral("Exception");
+    stopTimers();
+    if (!CacheDateiname.isEmpty() && QFileInfo(cachePath()).isFile())
+        QFile::remove(cachePath());
+
+    ApplicationState state;
+    state.verInfo = m_verInfo.get();
+    state.caption = windowTitle();
+    state.hasMainWindow = true;
+    state.activePageName = PageControl1->currentWidget() ? PageControl1->currentWidget()->objectName() : QString();
+    if (auto* scroll = qobject_cast<QScrollArea*>(PageControl1->currentWidget()))
+        state.activePageName = scroll->widget()->objectName();
+    state.activePageIndex = PageControl1->currentIndex();
+    state.v = &v;
+    state.graphWindowCount = static_cast<int>(g.size());
+    WriteLogLines(applicationExceptionHead(state, what, className, senderClass));
+    WriteLogLines(applicationExceptionState(state));
+
+    // Book like a normal close; what cannot be booked stays in the cache.
+    m_closed = true;
+    QByteArray cacheContent;
+    if (m_started && DBc) {
+        cacheContent = bookAtShutdown(v, m_pending, cachePath(), m_services.clock->today()).cacheContent;
+        writeRestartCounters(cacheContent);
+    }
+    if (DBc)
+        DBc->close();
+    message(MessageSink::Icon::Error, applicationExceptionMessage(m_sprache->error(QStringLiteral("Error8")),
+                                                                  className, what));
+    ReleaseAll();
+    m_started = false;
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }

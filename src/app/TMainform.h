@@ -3,6 +3,7 @@
 #include "acquisition/TNic.h"
 #include "app/MessageSink.h"
 #include "config/Settings.h"
+#include "storage/PendingBookings.h"
 
 #include <QDate>
 #include <QMainWindow>
@@ -10,25 +11,35 @@
 #include <memory>
 #include <vector>
 
+class Clock;
+class Database;
+class DialupSource;
 class EinstellungenTab;
 class InterfaceTable;
 class LiveDatenTab;
 class QAction;
 class QTabWidget;
 class QTimer;
+class RestartCounters;
+class TGraphenform;
 class TSprache;
 class TVerInfo;
+struct IfRow;
 
 // The system interfaces the main window works through; the program passes the
 // Linux implementations, tests pass fakes. Not owned.
 struct MainformServices
 {
     InterfaceTable* interfaceTable = nullptr;
+    DialupSource* dialupSource = nullptr;
+    const Clock* clock = nullptr;
     MessageSink* messages = nullptr;
+    QString bootIdPath = QStringLiteral("/proc/sys/kernel/random/boot_id");
 };
 
-// The main window: owns the adapter entries, runs start-up in its constructor,
-// the sampling ticks, the settings tab, and the orderly shutdown on close.
+// The main window: owns the adapter entries and their graph windows, runs the
+// start-up in its constructor, the sampling and day timers, the settings tab,
+// and the orderly shutdown when it is closed.
 class TMainform : public QMainWindow
 {
     Q_OBJECT
@@ -36,11 +47,17 @@ public:
     TMainform(const MainformServices& services, const QStringList& arguments);
     ~TMainform() override;
 
-    const std::vector<TNic*>& entries() const { return v; }
+    // False when the start could not go on (the database could not be opened).
+    bool started() const { return m_started; }
     // The "Visible" setting: whether the window is shown at start.
     bool startVisible() const { return m_einstellungen.visible; }
+    const std::vector<TNic*>& entries() const { return v; }
+    const std::vector<TGraphenform*>& graphWindows() const { return g; }
+    QString cachePath() const;
+
     int Umrechnungsfaktor = 1024;
     QDate Tagesdatum;
+    QString CacheDateiname;
 
     QTabWidget* PageControl1;
     LiveDatenTab* TabSheet1;
@@ -53,39 +70,73 @@ public:
     QTimer* Datumsprueftimer;
     QTimer* CacheToHDDTimer;
     QTimer* AutoBerichtTimer;
+    QAction* Minimieren1;
     QAction* Ende1;
+
+    // Unexpected failure escaping a handler: log, book, tell, end.
+    void ApplicationException(const QString& senderClass, const std::exception* e);
 
 public slots:
     void NicEngineTimer();
+    void DfuEngineTimer();
+    void DatumsprueftimerTimer();
+    void CacheToHDDTimerTimer();
+    void CacheIntervalEditChange(const QString& text);
     void RefreshLiveGridRows();
+    void PageControl1Change(int index);
+    void Minimieren1Click();
+    // Settings tab
     void Einstellungen_Nic_ComboBoxSelect(int index);
     void SetMaxSpeed_ButtonClick();
     void NicEngineIntervall_TrackBarChange(int position);
     void Umrechnung_CheckBoxClick(bool checked);
+    void Button1Click();
     void Button2Click();
-    void PageControl1Change(int index);
+    void Einstellungen_anzeigen_Graph_CheckBoxClick(bool checked);
+    void Einstellungen_OnTop_CheckBoxClick(bool checked);
+    void Einstellungen_Tranz_CheckBoxClick(bool checked);
+    void TranzValue_TrackBarChange(int position);
+    void ForeColorButtonClick();
+    void BackColorButtonClick();
+    void SendColorButtonClick();
+    void RecvColorButtonClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildWindow();
+    void connectControls();
     void loadSettings(const QStringList& arguments);
     void settingsToControls();
     Einstellungen controlsToSettings() const;
     void applyLanguage();
-    void createEntries();
+    bool openDatabase();
+    void createEntries(const std::vector<IfRow>& rows);
+    void createGraphWindow(TNic& nic);
+    void restoreCounters(const std::vector<IfRow>& rows, const QByteArray& cacheOnDisk);
+    void feedGraph(size_t i);
+    void writeGridRow(int row, const QString (&cells)[6]);
     void refillAdapterChooser();
+    int selectedEntry() const;
+    void writeRestartCounters(const QByteArray& cacheContent);
+    void stopTimers();
     void FormClose();
     void ReleaseAll();
     void message(MessageSink::Icon icon, const QString& text);
+    QString entryText(const QString& key, const TNic& nic) const;
 
     MainformServices m_services;
     SampleContext m_sampleContext;
     std::vector<TNic*> v;
+    std::vector<TGraphenform*> g;
     std::unique_ptr<TSprache> m_sprache;
     std::unique_ptr<TVerInfo> m_verInfo;
+    std::unique_ptr<Database> DBc;
+    std::unique_ptr<RestartCounters> m_restartCounters;
+    PendingBookings m_pending;
     Einstellungen m_einstellungen;
     Berichte m_berichte;
+    bool m_started = false;
     bool m_closed = false;
 };

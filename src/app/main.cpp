@@ -1,21 +1,63 @@
 #include "acquisition/NetlinkInterfaceTable.h"
+#include "acquisition/PppDialupSource.h"
+#include "acquisition/SystemClock.h"
 #include "app/MessageSink.h"
+#include "app/NetzpegelApplication.h"
+#include "app/SingleInstance.h"
 #include "app/TMainform.h"
+#include "app/UnixSignals.h"
+#include "config/ProgramFolder.h"
 
-#include <QApplication>
+#include <memory>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QString());
+    NetzpegelApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("netzpegel"));
+    const bool dialogs = qEnvironmentVariableIsEmpty("NETZPEGEL_NO_DIALOGS");
+    std::unique_ptr<MessageSink> messages;
+    if (dialogs)
+        messages = std::make_unique<MessageBoxSink>();
+    else
+        messages = std::make_unique<StderrMessageSink>();
+
+    SingleInstance instance(programFolder());
+    if (!instance.tryLock()) {
+        instance.askRunningToRaise();
+        messages->show(MessageSink::Icon::None, QStringLiteral("Netzpegel ist bereits aktiv!"));
+        return 0;
+    }
+
     NetlinkInterfaceTable interfaceTable;
-    MessageBoxSink messages;
+    NetlinkInterfaceTable dialupTable; // its own socket: the two engines tick apart
+    PppDialupSource dialup(dialupTable);
+    SystemClock clock;
     MainformServices services;
     services.interfaceTable = &interfaceTable;
-    services.messages = &messages;
+    services.dialupSource = &dialup;
+    services.clock = &clock;
+    services.messages = messages.get();
 
     TMainform form(services, QApplication::arguments().mid(1));
-    messages.setParent(&form);
+    if (!form.started())
+        return 1;
+    if (auto* boxes = dynamic_cast<MessageBoxSink*>(messages.get()))
+        boxes->setParent(&form);
+    app.setExceptionHandler([&form](const QString& sender, const std::exception* e) {
+        form.ApplicationException(sender, e);
+    });
+
+    instance.listen();
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &form, [&form] {
+        form.show();
+        form.raise();
+        form.activateWindow();
+    });
+    UnixSignals unixSignals;
+    QObject::connect(&unixSignals, &UnixSignals::terminationRequested, &form, &QWidget::close);
+    // The end of the session books the day like closing the window.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form] { form.close(); });
+    QApplication::setQuitOnLastWindowClosed(false);
     if (form.startVisible())
         form.show();
     return app.exec();

@@ -2,6 +2,8 @@
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
 #include "app/TMainform.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeDialupSource.h"
 #include "fakes/FakeInterfaceTable.h"
 #include "fakes/RecordingMessageSink.h"
 #include "support/QtPrinters.h"
@@ -30,7 +32,11 @@ protected:
         table.setRows({FakeInterfaceTable::row(1, "lo", kUp, kUp, 24), FakeInterfaceTable::row(2, "eth0", kUp, kUp, 6),
                        FakeInterfaceTable::row(3, "wlan0", kUp, kUp, 71)});
         services.interfaceTable = &table;
+        services.dialupSource = &dialup;
+        services.clock = &clock;
         services.messages = &messages;
+        services.bootIdPath = home.file("boot_id");
+        home.write("boot_id", "test-boot\n");
     }
     void TearDown() override { QLocale::setDefault(QLocale::c()); }
 
@@ -42,6 +48,8 @@ protected:
 
     TempHome home;
     FakeInterfaceTable table;
+    FakeDialupSource dialup;
+    FakeClock clock;
     RecordingMessageSink messages;
     MainformServices services;
 };

@@ -1,0 +1,26 @@
+#include "acquisition/DayRollover.h"
+
+#include "acquisition/TNic.h"
+#include "storage/DayNumber.h"
+#include "storage/PendingBookings.h"
+
+std::vector<TNic*> rollOverDay(QDate& tagesdatum, const QDate& today, const std::vector<TNic*>& v,
+                               PendingBookings& pending)
+{
+    std::vector<TNic*> failed;
+    if (!pending.isEmpty())
+        pending.retry();
+    if (tagesdatum == today)
+        return failed;
+    for (TNic* nic : v) {
+        if (!nic->save_traffic(dayNumberOf(tagesdatum))) {
+            pending.add(nic, tagesdatum, nic->get_gesamt_received(), nic->get_gesamt_send());
+            failed.push_back(nic);
+        }
+        // Only the totals start again; the previous raw values carry on.
+        nic->set_gesamt_received(0);
+        nic->set_gesamt_send(0);
+    }
+    tagesdatum = today;
+    return failed;
+}

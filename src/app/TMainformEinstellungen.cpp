@@ -1,0 +1,203 @@
+// The main window's settings tab: the adapter chooser and its settings, the
+// graph window switches and colours, and the program settings.
+#include "app/TMainform.h"
+
+#include "app/EinstellungenTab.h"
+#include "config/SpeedPresets.h"
+#include "config/TSprache.h"
+#include "graph/TPerformanceGraph.h"
+#include "graph/ui/TGraphenform.h"
+#include "graph/ui/WinColorDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTimer>
+
+void TMainform::connectControls()
+{
+    EinstellungenTab* t = TabSheet2;
+    connect(NicEngine, &QTimer::timeout, this, &TMainform::NicEngineTimer);
+    connect(DfuEngine, &QTimer::timeout, this, &TMainform::DfuEngineTimer);
+    connect(Datumsprueftimer, &QTimer::timeout, this, &TMainform::DatumsprueftimerTimer);
+    connect(CacheToHDDTimer, &QTimer::timeout, this, &TMainform::CacheToHDDTimerTimer);
+    connect(t->CacheIntervalEdit, &QLineEdit::textChanged, this, &TMainform::CacheIntervalEditChange);
+    connect(t->NicEngineIntervall_TrackBar, &QSlider::valueChanged, this, &TMainform::NicEngineIntervall_TrackBarChange);
+    connect(t->Einstellungen_Nic_ComboBox, &QComboBox::activated, this, &TMainform::Einstellungen_Nic_ComboBoxSelect);
+    connect(t->SetMaxSpeed_Button, &QPushButton::clicked, this, &TMainform::SetMaxSpeed_ButtonClick);
+    connect(t->Umrechnung_CheckBox, &QCheckBox::clicked, this, &TMainform::Umrechnung_CheckBoxClick);
+    connect(t->Button1, &QPushButton::clicked, this, &TMainform::Button1Click);
+    connect(t->Button2, &QPushButton::clicked, this, &TMainform::Button2Click);
+    connect(t->Einstellungen_anzeigen_Graph_CheckBox, &QCheckBox::clicked, this,
+            &TMainform::Einstellungen_anzeigen_Graph_CheckBoxClick);
+    connect(t->Einstellungen_OnTop_CheckBox, &QCheckBox::clicked, this, &TMainform::Einstellungen_OnTop_CheckBoxClick);
+    connect(t->Einstellungen_Tranz_CheckBox, &QCheckBox::clicked, this, &TMainform::Einstellungen_Tranz_CheckBoxClick);
+    connect(t->TranzValue_TrackBar, &QSlider::valueChanged, this, &TMainform::TranzValue_TrackBarChange);
+    connect(t->ForeColorButton, &QPushButton::clicked, this, &TMainform::ForeColorButtonClick);
+    connect(t->BackColorButton, &QPushButton::clicked, this, &TMainform::BackColorButtonClick);
+    connect(t->SendColorButton, &QPushButton::clicked, this, &TMainform::SendColorButtonClick);
+    connect(t->RecvColorButton, &QPushButton::clicked, this, &TMainform::RecvColorButtonClick);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TMainform::PageControl1Change);
+    connect(Minimieren1, &QAction::triggered, this, &TMainform::Minimieren1Click);
+    connect(Ende1, &QAction::triggered, this, &QWidget::close);
+}
+
+void TMainform::PageControl1Change(int index)
+{
+    if (index == 0)
+        RefreshLiveGridRows();
+    else if (index == 1)
+        refillAdapterChooser();
+}
+
+void TMainform::Minimieren1Click()
+{
+    setVisible(!isVisible());
+}
+
+void TMainform::refillAdapterChooser()
+{
+    QComboBox* box = TabSheet2->Einstellungen_Nic_ComboBox;
+    box->clear();
+    for (const TNic* nic : v)
+        box->addItem(nic->Name);
+    box->setCurrentIndex(-1);
+}
+
+int TMainform::selectedEntry() const
+{
+    const int k = TabSheet2->Einstellungen_Nic_ComboBox->currentIndex();
+    return k >= 0 && k < static_cast<int>(v.size()) ? k : -1;
+}
+
+void TMainform::Einstellungen_Nic_ComboBoxSelect(int index)
+{
+    if (index < 0 || index >= static_cast<int>(v.size()))
+        return;
+    const TNic& nic = *v[index];
+    EinstellungenTab* t = TabSheet2;
+    t->Einstellungen_anzeigen_CheckBox->setChecked(nic.anzeigen_live);
+    t->Einstellungen_anzeigen_Graph_CheckBox->setChecked(nic.anzeigen_graph);
+    t->MaxSpeed_Edit->setText(QString::number(nic.maxspeed));
+    t->Einstellungen_OnTop_CheckBox->setChecked(nic.ontop);
+    t->Einstellungen_Tranz_CheckBox->setChecked(nic.tranz);
+    // The track bar's own handler would change the window: set it quietly.
+    const QSignalBlocker quiet(t->TranzValue_TrackBar);
+    t->TranzValue_TrackBar->setValue(nic.tranz_wert);
+    t->Einstellungen_Bericht_CheckBox->setChecked(nic.bericht);
+    t->DatenbankID_Edit->setText(nic.Index);
+    t->ShowMac_Edit->setText(nic.Mac);
+}
+
+void TMainform::SetMaxSpeed_ButtonClick()
+{
+    const int item = TabSheet2->MaxSpeed_ComboBox->currentIndex();
+    if (item < 0 || item >= static_cast<int>(speedPresets().size()))
+        return;
+    TabSheet2->MaxSpeed_Edit->setText(QString::number(speedPresets()[item].bytesPerSecond));
+}
+
+void TMainform::NicEngineIntervall_TrackBarChange(int position)
+{
+    NicEngine->setInterval(position * 1000);
+}
+
+void TMainform::Umrechnung_CheckBoxClick(bool checked)
+{
+    Umrechnungsfaktor = checked ? 1000 : 1024;
+}
+
+void TMainform::Button1Click()
+{
+    const int k = selectedEntry();
+    if (k < 0)
+        return;
+    EinstellungenTab* t = TabSheet2;
+    bool ok = false;
+    const int maxspeed = t->MaxSpeed_Edit->text().toInt(&ok);
+    if (!ok) {
+        // Empty or beyond 32 bits: nothing is changed.
+        message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error5")));
+        return;
+    }
+    TNic& nic = *v[k];
+    nic.anzeigen_graph = t->Einstellungen_anzeigen_Graph_CheckBox->isChecked();
+    nic.anzeigen_live = t->Einstellungen_anzeigen_CheckBox->isChecked();
+    nic.ontop = t->Einstellungen_OnTop_CheckBox->isChecked();
+    nic.tranz = t->Einstellungen_Tranz_CheckBox->isChecked();
+    nic.bericht = t->Einstellungen_Bericht_CheckBox->isChecked();
+    nic.maxspeed = maxspeed;
+    nic.tranz_wert = t->TranzValue_TrackBar->value();
+    nic.forecolor = g[k]->graph().ForeColor();
+    nic.backcolor = g[k]->graph().BackColor();
+    if (nic.save_settings())
+        message(MessageSink::Icon::Information, m_sprache->error(QStringLiteral("Error13")));
+    else
+        message(MessageSink::Icon::Information, m_sprache->error(QStringLiteral("Error14")));
+}
+
+void TMainform::Button2Click()
+{
+    m_einstellungen = controlsToSettings();
+    if (EinstellungenSpeichern(m_einstellungen))
+        message(MessageSink::Icon::Information, m_sprache->error(QStringLiteral("Error13")));
+    else
+        message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error14")));
+}
+
+void TMainform::Einstellungen_anzeigen_Graph_CheckBoxClick(bool checked)
+{
+    if (const int k = selectedEntry(); k >= 0)
+        g[k]->setVisible(checked);
+}
+
+void TMainform::Einstellungen_OnTop_CheckBoxClick(bool checked)
+{
+    if (const int k = selectedEntry(); k >= 0) {
+        v[k]->ontop = checked;
+        g[k]->setOnTop(checked);
+    }
+}
+
+void TMainform::Einstellungen_Tranz_CheckBoxClick(bool checked)
+{
+    if (const int k = selectedEntry(); k >= 0)
+        g[k]->setTranslucent(checked);
+}
+
+void TMainform::TranzValue_TrackBarChange(int position)
+{
+    if (const int k = selectedEntry(); k >= 0)
+        g[k]->setOpacityValue(position);
+}
+
+void TMainform::ForeColorButtonClick()
+{
+    if (const int k = selectedEntry(); k >= 0)
+        if (const auto c = chooseWinColor(this, g[k]->graph().ForeColor()))
+            g[k]->graph().SetForeColor(*c);
+}
+
+void TMainform::BackColorButtonClick()
+{
+    if (const int k = selectedEntry(); k >= 0)
+        if (const auto c = chooseWinColor(this, g[k]->graph().BackColor()))
+            g[k]->graph().SetBackColor(*c);
+}
+
+void TMainform::SendColorButtonClick()
+{
+    if (const int k = selectedEntry(); k >= 0)
+        if (const auto c = chooseWinColor(this, v[k]->sendgraph))
+            v[k]->sendgraph = *c;
+}
+
+void TMainform::RecvColorButtonClick()
+{
+    if (const int k = selectedEntry(); k >= 0)
+        if (const auto c = chooseWinColor(this, v[k]->recvgraph))
+            v[k]->recvgraph = *c;
+}

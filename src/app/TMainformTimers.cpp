@@ -1,0 +1,145 @@
+// The main window's timers: adapter and dial-up sampling, the day check and
+// the cache writes, and the live grid they fill.
+#include "app/TMainform.h"
+
+#include "acquisition/Clock.h"
+#include "acquisition/DayRollover.h"
+#include "acquisition/DialupSampling.h"
+#include "acquisition/NicSampling.h"
+#include "app/EinstellungenTab.h"
+#include "app/LiveDatenTab.h"
+#include "config/QuantityFormat.h"
+#include "config/TSprache.h"
+#include "graph/ui/TGraphenform.h"
+#include "storage/CounterCache.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTimer>
+
+#include <limits>
+
+void TMainform::NicEngineTimer()
+{
+    m_sampleContext.intervalMs = NicEngine->interval();
+    m_sampleContext.bewareOfTrafficDouble = TabSheet2->Bewareoftrafficdouble->isChecked();
+    try {
+        if (m_services.interfaceTable)
+            sampleInterfaceTable(*m_services.interfaceTable, v, m_einstellungen.sonderModus);
+    } catch (const std::exception&) {
+        message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error9")));
+    }
+    const bool showing = isVisible(); // a hidden window's grid keeps its old texts
+    const std::vector<LiveGridRow> rows = showing ? liveGridRows(v, Umrechnungsfaktor, *m_sprache)
+                                                  : std::vector<LiveGridRow>();
+    size_t row = 0;
+    for (size_t i = 0; i < v.size(); ++i) {
+        const TNic& nic = *v[i];
+        if (nic.isDfu() || (!nic.anzeigen_live && !nic.anzeigen_graph))
+            continue;
+        try {
+            if (nic.anzeigen_live && showing && row < rows.size()) {
+                writeGridRow(static_cast<int>(row), rows[row].cells);
+                ++row;
+            }
+            if (nic.anzeigen_graph)
+                feedGraph(i);
+        } catch (const std::exception&) {
+            // one entry's display failing must not stop the others
+        }
+    }
+}
+
+void TMainform::DfuEngineTimer()
+{
+    if (v.empty() || !v.back()->isDfu() || !m_services.dialupSource)
+        return;
+    TNic& entry = *v.back();
+    m_sampleContext.bewareOfTrafficDouble = TabSheet2->Bewareoftrafficdouble->isChecked();
+    try {
+        TabSheet1->dfulabel->setText(sampleDialup(*m_services.dialupSource, entry, *m_sprache));
+    } catch (const std::exception& e) {
+        message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error19")) + QString::fromUtf8(e.what()));
+    }
+    if (!entry.anzeigen_live && !entry.anzeigen_graph)
+        return;
+    try {
+        QTableWidget* grid = TabSheet1->StringGrid1;
+        if (entry.anzeigen_live && isVisible()) {
+            if (grid->rowCount() == 0)
+                RefreshLiveGridRows();
+            const QString cells[6] = {entry.Name,
+                                      FormatQuantity(entry.get_rate_send(), Umrechnungsfaktor, *m_sprache),
+                                      FormatQuantity(entry.get_rate_received(), Umrechnungsfaktor, *m_sprache),
+                                      FormatQuantity(entry.get_gesamt_send(), Umrechnungsfaktor, *m_sprache),
+                                      FormatQuantity(entry.get_gesamt_received(), Umrechnungsfaktor, *m_sprache),
+                                      entry.Index};
+            if (grid->rowCount() > 0)
+                writeGridRow(grid->rowCount() - 1, cells);
+        }
+        if (entry.anzeigen_graph)
+            feedGraph(v.size() - 1);
+    } catch (const std::exception&) {
+    }
+}
+
+void TMainform::writeGridRow(int row, const QString (&cells)[6])
+{
+    QTableWidget* grid = TabSheet1->StringGrid1;
+    if (row >= grid->rowCount())
+        return;
+    for (int c = 0; c < 6; ++c) {
+        QTableWidgetItem* item = grid->item(row, c);
+        if (!item) {
+            item = new QTableWidgetItem();
+            grid->setItem(row, c, item);
+        }
+        item->setText(cells[c]);
+    }
+}
+
+void TMainform::feedGraph(size_t i)
+{
+    if (i < g.size())
+        g[i]->feed(*v[i], Umrechnungsfaktor, *m_sprache);
+}
+
+void TMainform::RefreshLiveGridRows()
+{
+    // The header is not a grid row here, so the grid holds one row less.
+    TabSheet1->StringGrid1->setRowCount(liveGridRowCount(v) - 1);
+}
+
+void TMainform::DatumsprueftimerTimer()
+{
+    const std::vector<TNic*> failed = rollOverDay(Tagesdatum, m_services.clock->today(), v, m_pending);
+    for (TNic* nic : failed)
+        message(MessageSink::Icon::Error, entryText(QStringLiteral("Error10"), *nic));
+    // The automatic update check joins this tick with the update service.
+}
+
+void TMainform::CacheToHDDTimerTimer()
+{
+    QByteArray written;
+    if (CounterCache::write(cachePath(), v, m_services.clock->today(), &written))
+        writeRestartCounters(written);
+}
+
+void TMainform::CacheIntervalEditChange(const QString& text)
+{
+    bool ok = false;
+    const qlonglong minutes = text.toLongLong(&ok);
+    if (!text.isEmpty() && (!ok || minutes > std::numeric_limits<int>::max() / 60000)) {
+        // Too large for the timer: say so and keep the timer as it is.
+        message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error6")));
+        return;
+    }
+    // "0", "00" or nothing: no cache writes (a 0 ms timer would write without pause).
+    if (!ok || minutes <= 0) {
+        CacheToHDDTimer->stop();
+        return;
+    }
+    CacheToHDDTimer->start(static_cast<int>(minutes) * 60000);
+}

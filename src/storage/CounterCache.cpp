@@ -1,0 +1,114 @@
+#include "storage/CounterCache.h"
+
+#include "acquisition/TNic.h"
+#include "storage/DayNumber.h"
+#include "storage/PendingBookings.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+
+namespace CounterCache {
+
+namespace {
+
+QLocale numberLocale()
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    return locale;
+}
+
+QString number(const QLocale& locale, long double value)
+{
+    return locale.toString(static_cast<double>(value), 'g', 15);
+}
+
+bool toNumber(const QLocale& locale, const QByteArray& line, long double& out)
+{
+    bool ok = false;
+    const double value = locale.toDouble(QString::fromUtf8(line).trimmed(), &ok);
+    out = value;
+    return ok;
+}
+
+} // namespace
+
+QByteArray content(const std::vector<TNic*>& v, const QDate& today)
+{
+    const QLocale locale = numberLocale();
+    QString text = number(locale, dayNumberOf(today)) + QStringLiteral("\r\n");
+    for (size_t k = 0; k < v.size(); ++k) {
+        text += QString::number(k) + QStringLiteral("\r\n");
+        text += number(locale, v[k]->get_gesamt_send()) + QStringLiteral("\r\n");
+        text += number(locale, v[k]->get_gesamt_received()) + QStringLiteral("\r\n");
+    }
+    return text.toUtf8();
+}
+
+bool write(const QString& path, const std::vector<TNic*>& v, const QDate& today, QByteArray* written)
+{
+    const QByteArray text = content(v, today);
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size() || !f.commit())
+        return false;
+    if (written)
+        *written = text;
+    return true;
+}
+
+int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
+         QDate* fileDay)
+{
+    QFile f(path);
+    if (!f.exists() || QFileInfo(path).isDir())
+        return NoFile;
+    if (!f.open(QIODevice::ReadOnly))
+        return Unreadable;
+    QList<QByteArray> lines = f.readAll().split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast(); // the last line break ends a line
+    const qsizetype n = static_cast<qsizetype>(v.size());
+    if ((lines.size() - 1) / 3 != n)
+        return DoesNotFit;
+    if (lines.isEmpty())
+        return Unreadable;
+
+    const QLocale locale = numberLocale();
+    long double storedDay = 0;
+    if (!toNumber(locale, lines[0], storedDay))
+        return Unreadable;
+    const QDate day = dateOfDayNumber(static_cast<double>(storedDay));
+    if (!day.isValid())
+        return Unreadable;
+    if (fileDay)
+        *fileDay = day;
+
+    // Groups are matched to entries by order; surplus lines are left alone.
+    for (qsizetype k = 0; k < n; ++k) {
+        long double send = 0;
+        long double received = 0;
+        if (!toNumber(locale, lines[2 + 3 * k], send) || !toNumber(locale, lines[3 + 3 * k], received))
+            return Unreadable;
+        TNic* nic = v[static_cast<size_t>(k)];
+        nic->set_gesamt_send(send);
+        nic->set_gesamt_received(received);
+        if (day != today) {
+            if (!nic->save_traffic(dayNumberOf(day)))
+                pending.add(nic, day, received, send);
+            nic->set_gesamt_received(0);
+            nic->set_gesamt_send(0);
+        }
+    }
+    return Restored;
+}
+
+QString backupPath(const QString& folder, const QString& cacheName, const QDate& today)
+{
+    QString date = QLocale().toString(today, QLocale::ShortFormat);
+    date.replace(QLatin1Char('/'), QLatin1Char('-'));
+    return folder + QStringLiteral("backup_") + date + QLatin1Char('_') + cacheName;
+}
+
+} // namespace CounterCache

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+#include <vector>
+
+class PendingBookings;
+class TNic;
+
+// The running totals of every entry in a small text file, so that a crash
+// loses at most the minutes since the last write.
+namespace CounterCache {
+
+// Results of read().
+constexpr int Restored = 0;
+constexpr int NoFile = 1;
+constexpr int DoesNotFit = 2;
+constexpr int Unreadable = -1;
+
+// The file's text for the current totals, written on `today`.
+QByteArray content(const std::vector<TNic*>& v, const QDate& today);
+
+// Replaces the file at `path` at once (a crash leaves the old or the new file,
+// never half of one). False on failure; `written` receives the text on success.
+bool write(const QString& path, const std::vector<TNic*>& v, const QDate& today, QByteArray* written = nullptr);
+
+// Restores the totals from the file, or books them under the file's day when
+// that day is over. A booking that fails is kept in `pending` instead of lost.
+// `fileDay` receives the day the file was written on, once it has been read.
+int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
+         QDate* fileDay = nullptr);
+
+// Where a cache that does not fit is kept: "backup_" + date + "_" + name, in
+// the same folder. Separators a date may contain become dashes.
+QString backupPath(const QString& folder, const QString& cacheName, const QDate& today);
+
+} // namespace CounterCache

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <vector>
+
+class Database;
+class TNic;
+
+// Day totals whose booking failed. They are kept, not dropped, and booked again
+// at the next chance (each minute's day check and the shutdown).
+class PendingBookings
+{
+public:
+    struct Booking
+    {
+        TNic* entry;
+        QDate day;
+        long double received;
+        long double send;
+    };
+
+    void add(TNic* entry, const QDate& day, long double received, long double send);
+    // Books every pending amount through its entry's connection; those that
+    // fail again stay. Returns true when nothing is left.
+    bool retry();
+    bool isEmpty() const { return m_bookings.empty(); }
+    const std::vector<Booking>& bookings() const { return m_bookings; }
+    // Amounts still owed by `entry`, all days together.
+    long double pendingReceived(const TNic* entry) const;
+    long double pendingSend(const TNic* entry) const;
+    void forget(const TNic* entry);
+
+private:
+    std::vector<Booking> m_bookings;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+#include <vector>
+
+class PendingBookings;
+class TNic;
+
+// Books every entry's totals under today at the end of a run. The cache file
+// goes only once everything is booked; when a booking failed, the cache is
+// written instead with what is still owed (booked entries at zero), so the
+// next start books it. Returns the entries whose booking failed.
+struct ShutdownBookingResult
+{
+    std::vector<TNic*> failed;
+    QByteArray cacheContent; // the cache left behind; empty when it was deleted
+};
+
+ShutdownBookingResult bookAtShutdown(const std::vector<TNic*>& v, PendingBookings& pending,
+                                     const QString& cachePath, const QDate& today);
