@@ -105,6 +105,7 @@ EinstellungenTab::EinstellungenTab(QWidget* parent)
     GroupBox3 = namedWidget<QGroupBox>(this, "GroupBox3");
     Umrechnung_CheckBox = namedWidget<QCheckBox>(GroupBox3, "Umrechnung_CheckBox");
     Autostart_Checkbox = namedWidget<QCheckBox>(GroupBox3, "Autostart_Checkbox");
+    Autostart_Checkbox->hide();
     Label8 = namedWidget<QLabel>(GroupBox3, "Label8");
     Label13 = namedWidget<QLabel>(GroupBox3, "Label13");
     Label14 = namedWidget<QLabel>(GroupBox3, "Label14");
@@ -123,6 +124,8 @@ EinstellungenTab::EinstellungenTab(QWidget* parent)
     Button2 = namedWidget<QPushButton>(GroupBox3, "Button2");
     Button4 = namedWidget<QPushButton>(GroupBox3, "Button4");
     ProxyButton = namedWidget<QPushButton>(GroupBox3, "ProxyButton");
+    // Shown once the proxy dialog and the autostart entry exist.
+    ProxyButton->hide();
     auto* g3 = new QGridLayout(GroupBox3);
     g3->addWidget(Umrechnung_CheckBox, 0, 0, 1, 4);
     g3->addWidget(Autostart_Checkbox, 1, 0, 1, 4);

@@ -23,3 +23,15 @@ void StderrMessageSink::show(Icon icon, const QString& text)
     fprintf(stderr, "netzpegel %s: %s\n", kinds[static_cast<int>(icon)], qPrintable(text));
     fflush(stderr);
 }
+
+bool MessageBoxSink::ask(const QString& text)
+{
+    return QMessageBox::question(m_parent, QStringLiteral("Netzpegel"), text, QMessageBox::Yes | QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
+bool StderrMessageSink::ask(const QString& text)
+{
+    show(Icon::None, text);
+    return false;
+}

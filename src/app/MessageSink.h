@@ -12,6 +12,8 @@ public:
     enum class Icon { None, Information, Warning, Error };
     virtual ~MessageSink() = default;
     virtual void show(Icon icon, const QString& text) = 0;
+    // A question with Yes and No; true for Yes.
+    virtual bool ask(const QString& text) = 0;
 };
 
 class MessageBoxSink : public MessageSink
@@ -20,6 +22,7 @@ public:
     explicit MessageBoxSink(QWidget* parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget* parent) { m_parent = parent; }
     void show(Icon icon, const QString& text) override;
+    bool ask(const QString& text) override;
 
 private:
     QWidget* m_parent;
@@ -31,4 +34,5 @@ class StderrMessageSink : public MessageSink
 {
 public:
     void show(Icon icon, const QString& text) override;
+    bool ask(const QString& text) override; // prints the question, answers No
 };

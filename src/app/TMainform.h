@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QMainWindow>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -34,6 +35,9 @@ struct MainformServices
     DialupSource* dialupSource = nullptr;
     const Clock* clock = nullptr;
     MessageSink* messages = nullptr;
+    // File and folder choosers; empty result = cancelled. Defaults: Qt's dialogs.
+    std::function<QString(const QString& folder, const QString& filter)> chooseFile;
+    std::function<QString(const QString& folder)> chooseFolder;
     QString bootIdPath = QStringLiteral("/proc/sys/kernel/random/boot_id");
 };
 
@@ -92,6 +96,7 @@ public slots:
     void Umrechnung_CheckBoxClick(bool checked);
     void Button1Click();
     void Button2Click();
+    void Button4Click();
     void Einstellungen_anzeigen_Graph_CheckBoxClick(bool checked);
     void Einstellungen_OnTop_CheckBoxClick(bool checked);
     void Einstellungen_Tranz_CheckBoxClick(bool checked);

@@ -3,6 +3,7 @@
 #include "app/TMainform.h"
 
 #include "app/EinstellungenTab.h"
+#include "config/ProgramFolder.h"
 #include "config/SpeedPresets.h"
 #include "config/TSprache.h"
 #include "graph/TPerformanceGraph.h"
@@ -11,6 +12,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -31,6 +34,7 @@ void TMainform::connectControls()
     connect(t->Umrechnung_CheckBox, &QCheckBox::clicked, this, &TMainform::Umrechnung_CheckBoxClick);
     connect(t->Button1, &QPushButton::clicked, this, &TMainform::Button1Click);
     connect(t->Button2, &QPushButton::clicked, this, &TMainform::Button2Click);
+    connect(t->Button4, &QPushButton::clicked, this, &TMainform::Button4Click);
     connect(t->Einstellungen_anzeigen_Graph_CheckBox, &QCheckBox::clicked, this,
             &TMainform::Einstellungen_anzeigen_Graph_CheckBoxClick);
     connect(t->Einstellungen_OnTop_CheckBox, &QCheckBox::clicked, this, &TMainform::Einstellungen_OnTop_CheckBoxClick);
@@ -200,4 +204,29 @@ void TMainform::RecvColorButtonClick()
     if (const int k = selectedEntry(); k >= 0)
         if (const auto c = chooseWinColor(this, v[k]->recvgraph))
             v[k]->recvgraph = *c;
+}
+
+void TMainform::Button4Click()
+{
+    const QString picked = m_services.chooseFile
+        ? m_services.chooseFile(programFolder(), m_sprache->dialogFilter(3))
+        : QFileDialog::getOpenFileName(this, QString(), programFolder(), m_sprache->dialogFilter(3));
+    if (!picked.isEmpty()) {
+        // Only the name counts: language files live in the program folder.
+        m_sprache->Laden(TSprache::chosenFileName(picked));
+        applyLanguage();
+        if (!v.empty() && v.back()->isDfu()) {
+            v.back()->Name = m_sprache->dfuName();
+            g.back()->setWindowTitle(v.back()->Name);
+        }
+        for (TGraphenform* w : g)
+            w->SpracheAnwenden(*m_sprache);
+    }
+    if (!m_services.messages || !m_services.messages->ask(m_sprache->helpFileQuestion()))
+        return;
+    const QString folder = m_services.chooseFolder
+        ? m_services.chooseFolder(programFolder())
+        : QFileDialog::getExistingDirectory(this, m_sprache->filterText(4), programFolder());
+    if (!folder.isEmpty())
+        m_einstellungen.hilfedatei = QFileInfo(folder).fileName();
 }

@@ -15,5 +15,12 @@ public:
         QString text;
     };
     void show(Icon icon, const QString& text) override { shown.push_back({icon, text}); }
+    bool ask(const QString& text) override
+    {
+        asked << text;
+        return answer;
+    }
     std::vector<Entry> shown;
+    QStringList asked;
+    bool answer = false;
 };
