@@ -272,3 +272,40 @@ TEST_F(MainformStorageTest, AnUpgradedDatabaseIsReported)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainformStorageTest, GraphWindowStateSurvivesAShutdownAndTheNextStart)
+{
+    {
+        TMainform form(services, {});
+        TGraphenform* w = form.graphWindows()[1];
+        w->resize(300, 240);
+        w->move(120, 80);
+        w->setTranslucent(true);
+        w->setOpacityValue(180);
+        w->setOnTop(true);
+        w->graph().SetForeColor(0x00112233);
+        w->graph().SetBackColor(0x00445566);
+        form.graphWindows()[0]->show(); // loopback's window, hidden so far
+        form.close();
+    }
+    TMainform again(services, {});
+    const TNic& eth = *again.entries()[1];
+    EXPECT_EQ(eth.breite, 300);
+    EXPECT_EQ(eth.hoehe, 240);
+    EXPECT_TRUE(eth.tranz);
+    EXPECT_EQ(eth.tranz_wert, 180);
+    EXPECT_TRUE(eth.ontop);
+    EXPECT_EQ(eth.forecolor, 0x00112233u);
+    EXPECT_EQ(eth.backcolor, 0x00445566u);
+    TGraphenform* w = again.graphWindows()[1];
+    EXPECT_EQ(w->size(), QSize(300, 240));
+    EXPECT_EQ(w->opacityValue(), 180);
+    EXPECT_TRUE(w->onTop());
+    EXPECT_EQ(w->graph().BackColor(), 0x00445566u);
+    EXPECT_TRUE(again.entries()[0]->anzeigen_graph) << "shown at close, shown again";
+    EXPECT_TRUE(again.graphWindows()[0]->isVisible());
+}
+
+} // namespace
