@@ -16,6 +16,7 @@
 #include <QSlider>
 #include <QTableWidget>
 #include <QTimer>
+#include <QValidator>
 #include <gtest/gtest.h>
 
 namespace {
@@ -138,6 +139,18 @@ TEST_F(MainformTest, SettingsTabShowsAdapterAndPresets)
 
     t->NicEngineIntervall_TrackBar->setValue(5);
     EXPECT_EQ(form.NicEngine->interval(), 5000);
+
+    // Only digits get into the speed and cache interval fields, typed or pasted.
+    for (QLineEdit* edit : {t->MaxSpeed_Edit, t->CacheIntervalEdit}) {
+        for (const char* text : {"12a", "-5", "1 000", "3.5"}) {
+            QString input = QString::fromLatin1(text);
+            int pos = 0;
+            EXPECT_EQ(edit->validator()->validate(input, pos), QValidator::Invalid) << text;
+        }
+        QString digits = QStringLiteral("0123");
+        int pos = 0;
+        EXPECT_EQ(edit->validator()->validate(digits, pos), QValidator::Acceptable);
+    }
 }
 
 TEST_F(MainformTest, SaveButtonWritesSettingsAndReportsIt)
