@@ -2,12 +2,8 @@
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
 #include "app/TMainform.h"
-#include "fakes/FakeClock.h"
-#include "fakes/FakeDialupSource.h"
-#include "fakes/FakeInterfaceTable.h"
-#include "fakes/RecordingMessageSink.h"
+#include "support/MainformFixture.h"
 #include "support/QtPrinters.h"
-#include "support/TempHome.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,23 +19,16 @@ namespace {
 
 constexpr uint64_t kUp = 100000;
 
-class MainformTest : public ::testing::Test
+class MainformTest : public MainformFixture
 {
 protected:
     void SetUp() override
     {
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        MainformFixture::SetUp();
         // Counters since the adapters came up; the first sample is cut to maxspeed.
         table.setRows({FakeInterfaceTable::row(1, "lo", kUp, kUp, 24), FakeInterfaceTable::row(2, "eth0", kUp, kUp, 6),
                        FakeInterfaceTable::row(3, "wlan0", kUp, kUp, 71)});
-        services.interfaceTable = &table;
-        services.dialupSource = &dialup;
-        services.clock = &clock;
-        services.messages = &messages;
-        services.bootIdPath = home.file("boot_id");
-        home.write("boot_id", "test-boot\n");
     }
-    void TearDown() override { QLocale::setDefault(QLocale::c()); }
 
     QString cell(TMainform& form, int row, int column)
     {
@@ -47,12 +36,6 @@ protected:
         return item ? item->text() : QString();
     }
 
-    TempHome home;
-    FakeInterfaceTable table;
-    FakeDialupSource dialup;
-    FakeClock clock;
-    RecordingMessageSink messages;
-    MainformServices services;
 };
 
 TEST_F(MainformTest, StartUpLaysDownShippedFilesAndCreatesOneEntryPerRowPlusDialup)

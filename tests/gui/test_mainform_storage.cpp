@@ -4,14 +4,10 @@
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
 #include "app/TMainform.h"
-#include "fakes/FakeClock.h"
 #include "graph/ui/TGraphenform.h"
-#include "fakes/FakeDialupSource.h"
-#include "fakes/FakeInterfaceTable.h"
-#include "fakes/RecordingMessageSink.h"
 #include "storage/Database.h"
+#include "support/MainformFixture.h"
 #include "support/QtPrinters.h"
-#include "support/TempHome.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,24 +24,18 @@ namespace {
 // Counters start at 0, so the first counted sample is never cut by the first-sample limit.
 constexpr uint64_t kUp = 0;
 
-class MainformStorageTest : public ::testing::Test
+class MainformStorageTest : public MainformFixture
 {
 protected:
     void SetUp() override
     {
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        MainformFixture::SetUp();
+        clock.set(QDateTime(QDate(2026, 12, 8), QTime(23, 58)));
         IfRow lo = FakeInterfaceTable::row(1, "lo", kUp, kUp, 24);
         IfRow eth = FakeInterfaceTable::row(2, "eth0", kUp, kUp, 6);
         eth.speed = 100'000'000;
         table.setRows({lo, eth});
-        services.interfaceTable = &table;
-        services.dialupSource = &dialup;
-        services.clock = &clock;
-        services.messages = &messages;
-        services.bootIdPath = home.file("boot_id");
-        home.write("boot_id", "test-boot\n");
     }
-    void TearDown() override { QLocale::setDefault(QLocale::c()); }
 
     // Received and sent of one day's row, or -1 when there is none.
     std::pair<double, double> dayRow(const QString& index, const QDate& day)
@@ -58,21 +48,6 @@ protected:
             return {-1, -1};
         return {rows[0].value("received").toDouble(), rows[0].value("send").toDouble()};
     }
-
-    bool hasMessage(const QString& text) const
-    {
-        for (const auto& m : messages.shown)
-            if (m.text == text)
-                return true;
-        return false;
-    }
-
-    TempHome home;
-    FakeInterfaceTable table;
-    FakeDialupSource dialup;
-    FakeClock clock{QDateTime(QDate(2026, 12, 8), QTime(23, 58))};
-    RecordingMessageSink messages;
-    MainformServices services;
 };
 
 TEST_F(MainformStorageTest, FirstStartProvisionsEveryEntryFromItsInterfaceRow)
