@@ -9,6 +9,8 @@
 #include <QLocale>
 #include <QSaveFile>
 
+#include <cmath>
+
 namespace CounterCache {
 
 namespace {
@@ -31,6 +33,13 @@ bool toNumber(const QLocale& locale, const QByteArray& line, long double& out)
     const double value = locale.toDouble(QString::fromUtf8(line).trimmed(), &ok);
     out = value;
     return ok;
+}
+
+// A total is a byte count: "nan", "inf" or a negative number would blank or
+// shrink the stored day row once booked.
+bool toTotal(const QLocale& locale, const QByteArray& line, long double& out)
+{
+    return toNumber(locale, line, out) && std::isfinite(out) && out >= 0;
 }
 
 } // namespace
@@ -89,7 +98,7 @@ int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, P
     for (qsizetype k = 0; k < n; ++k) {
         long double send = 0;
         long double received = 0;
-        if (!toNumber(locale, lines[2 + 3 * k], send) || !toNumber(locale, lines[3 + 3 * k], received))
+        if (!toTotal(locale, lines[2 + 3 * k], send) || !toTotal(locale, lines[3 + 3 * k], received))
             return Unreadable;
         TNic* nic = v[static_cast<size_t>(k)];
         nic->set_gesamt_send(send);

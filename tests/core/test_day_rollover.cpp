@@ -1,0 +1,296 @@
+#include "acquisition/DayRollover.h"
+#include "acquisition/TNic.h"
+#include "desktop/ExceptionLog.h"
+#include "fakes/FakeClock.h"
+#include "storage/CounterCache.h"
+#include "storage/Database.h"
+#include "storage/DayNumber.h"
+#include "storage/PendingBookings.h"
+#include "storage/Provisioning.h"
+#include "storage/ShutdownBooking.h"
+#include "storage/TrafficStatements.h"
+#include "support/QtPrinters.h"
+#include "support/TempHome.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct DayValues
+{
+    QDate day;
+    double received;
+    double send;
+    bool operator==(const DayValues&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const DayValues& d)
+{
+    return os << d.day.toString(Qt::ISODate).toStdString() << " " << d.received << "/" << d.send;
+}
+
+const QDate kDay(2026, 12, 8);
+const QDate kNextDay(2026, 12, 9);
+
+class BookingTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        setLogVersionTexts({QStringLiteral("1.0"), QStringLiteral("1.0"), {}});
+        context.bewareOfTrafficDouble = false;
+        a = adapter(2);
+        b = adapter(3);
+        v = {a, b};
+    }
+    void TearDown() override
+    {
+        if (holder)
+            holder->exec(QStringLiteral("ROLLBACK"));
+        clearLogVersionTexts();
+    }
+
+    TNic* adapter(uint32_t ifIndex)
+    {
+        auto nic = std::make_unique<TNic>(&context);
+        IfRow row;
+        row.index = ifIndex;
+        row.type = 6;
+        row.speed = 100000000;
+        nic->setIdentity(row, false);
+        nic->setDatabase(&db);
+        nic->setClock(&clock);
+        provisionEntry(db, *nic, &row);
+        owned.push_back(std::move(nic));
+        return owned.back().get();
+    }
+
+    static void setTotals(TNic* nic, long double received, long double send)
+    {
+        nic->set_gesamt_received(received);
+        nic->set_gesamt_send(send);
+    }
+
+    QList<DayValues> days(const TNic* nic)
+    {
+        QList<DayValues> out;
+        for (const DbRow& row : TrafficStatements::allDays(db, nic->Index))
+            out.append({TrafficStatements::dayOfRow(row), row.toDouble(QStringLiteral("received")),
+                        row.toDouble(QStringLiteral("send"))});
+        return out;
+    }
+
+    // Another connection holds the write lock for longer than bookings wait.
+    void lockDatabase()
+    {
+        holder = std::make_unique<Database>(db.filePath());
+        holder->exec(QStringLiteral("BEGIN IMMEDIATE"));
+        holder->exec(QStringLiteral("UPDATE db SET dbversion = dbversion"));
+        db.setBusyTimeout(50);
+    }
+    void unlockDatabase()
+    {
+        holder->exec(QStringLiteral("ROLLBACK"));
+        holder.reset();
+    }
+
+    QStringList cacheLines() const
+    {
+        QString text = QString::fromUtf8(home.read(QStringLiteral("netzpegel.cache")));
+        text.chop(2);
+        return text.split(QStringLiteral("\r\n"));
+    }
+
+    TempHome home;
+    QString cachePath = home.file(QStringLiteral("netzpegel.cache"));
+    FakeClock clock{QDateTime(kNextDay, QTime(0, 0, 40))};
+    Database db{Database::programDatabasePath()};
+    std::unique_ptr<Database> holder;
+    SampleContext context;
+    PendingBookings pending;
+    std::vector<std::unique_ptr<TNic>> owned;
+    TNic* a = nullptr;
+    TNic* b = nullptr;
+    std::vector<TNic*> v;
+};
+
+using DayRolloverTest = BookingTest;
+using ShutdownBookingTest = BookingTest;
+
+TEST_F(DayRolloverTest, PastDayIsBookedAndOnlyTheTotalsStartAgain)
+{
+    // One sample gives rates and previous raw values, which the rollover must leave.
+    a->set_wert_received(100000);
+    a->set_wert_send(90000);
+    setTotals(a, 5000, 7000);
+    setTotals(b, 1, 2);
+    long double alteSend = 0;
+    long double alteReceived = 0;
+    const double rateReceived = a->get_rate_received();
+
+    QDate tagesdatum = kDay;
+    EXPECT_TRUE(rollOverDay(tagesdatum, kNextDay, v, pending).empty());
+    EXPECT_EQ(tagesdatum, kNextDay);
+    EXPECT_EQ(days(a), (QList<DayValues>{{kDay, 5000, 7000}}));
+    EXPECT_EQ(days(b), (QList<DayValues>{{kDay, 1, 2}}));
+    for (TNic* nic : v) {
+        EXPECT_EQ(nic->get_gesamt_received(), 0);
+        EXPECT_EQ(nic->get_gesamt_send(), 0);
+    }
+    a->get_alte_werte(alteSend, alteReceived);
+    EXPECT_EQ(alteReceived, 100000);
+    EXPECT_EQ(alteSend, 90000);
+    EXPECT_EQ(a->get_rate_received(), rateReceived);
+    EXPECT_NE(rateReceived, 0);
+
+    // The next sample counts only its own difference, in the new day.
+    a->set_wert_received(100300);
+    EXPECT_EQ(a->get_gesamt_received(), 300);
+
+    // Same day again: nothing booked, nothing reset.
+    EXPECT_TRUE(rollOverDay(tagesdatum, kNextDay, v, pending).empty());
+    EXPECT_EQ(a->get_gesamt_received(), 300);
+    EXPECT_EQ(days(a).size(), 1);
+    EXPECT_TRUE(pending.isEmpty());
+}
+
+TEST_F(DayRolloverTest, SecondRolloverForTheSameDayAddsToItsRow)
+{
+    QDate tagesdatum = kDay;
+    setTotals(a, 5000, 7000);
+    rollOverDay(tagesdatum, kNextDay, v, pending);
+    // The clock was set back to that day and forward again.
+    tagesdatum = kDay;
+    setTotals(a, 100, 200);
+    EXPECT_TRUE(rollOverDay(tagesdatum, kNextDay, v, pending).empty());
+    EXPECT_EQ(days(a), (QList<DayValues>{{kDay, 5100, 7200}}));
+}
+
+TEST_F(DayRolloverTest, FailedBookingStaysPendingAndIsBookedByALaterCheck)
+{
+    a->set_wert_received(400);
+    setTotals(a, 5000, 7000);
+    setTotals(b, 10, 20);
+    lockDatabase();
+
+    QDate tagesdatum = kDay;
+    EXPECT_EQ(rollOverDay(tagesdatum, kNextDay, v, pending), v) << "one report per failing entry";
+    EXPECT_EQ(tagesdatum, kNextDay);
+    EXPECT_EQ(a->get_gesamt_received(), 0) << "the new day starts at zero all the same";
+    EXPECT_EQ(pending.pendingReceived(a), 5000);
+    EXPECT_EQ(pending.pendingSend(a), 7000);
+    EXPECT_EQ(pending.pendingReceived(b), 10);
+
+    // The new day runs on; checks while the lock holds neither lose nor report again.
+    a->set_wert_received(700);
+    EXPECT_TRUE(rollOverDay(tagesdatum, kNextDay, v, pending).empty());
+    EXPECT_EQ(pending.pendingReceived(a), 5000);
+
+    unlockDatabase();
+    EXPECT_TRUE(rollOverDay(tagesdatum, kNextDay, v, pending).empty());
+    EXPECT_TRUE(pending.isEmpty());
+    EXPECT_EQ(days(a), (QList<DayValues>{{kDay, 5000, 7000}})) << "under the past day, not today";
+    EXPECT_EQ(days(b), (QList<DayValues>{{kDay, 10, 20}}));
+    EXPECT_EQ(a->get_gesamt_received(), 300) << "today's running total is not touched by the retry";
+}
+
+TEST_F(DayRolloverTest, PendingAmountsOfOneDayAddUpAndDifferentDaysStayApart)
+{
+    TrafficStatements::dropTable(db, b->Index);
+    QDate tagesdatum = kDay;
+    setTotals(b, 10, 20);
+    EXPECT_EQ(rollOverDay(tagesdatum, kNextDay, v, pending), std::vector<TNic*>{b});
+    tagesdatum = kDay; // clock set back and forward again
+    setTotals(b, 1, 2);
+    rollOverDay(tagesdatum, kNextDay, v, pending);
+    setTotals(b, 3, 4);
+    rollOverDay(tagesdatum, kNextDay.addDays(1), v, pending);
+    ASSERT_EQ(pending.bookings().size(), 2u);
+    EXPECT_EQ(pending.pendingReceived(b), 14);
+
+    TrafficStatements::createTrafficTable(db, b->Index);
+    EXPECT_TRUE(pending.retry());
+    EXPECT_EQ(days(b), (QList<DayValues>{{kDay, 11, 22}, {kNextDay, 3, 4}}));
+    EXPECT_EQ(days(a).size(), 2);
+}
+
+TEST_F(ShutdownBookingTest, EverythingBookedDeletesTheCache)
+{
+    home.write(QStringLiteral("netzpegel.cache"), "46364\r\n0\r\n1\r\n2\r\n1\r\n3\r\n4\r\n");
+    setTotals(a, 5000, 7000);
+    setTotals(b, 10, 20);
+    const ShutdownBookingResult result = bookAtShutdown(v, pending, cachePath, kNextDay);
+    EXPECT_TRUE(result.failed.empty());
+    EXPECT_TRUE(result.cacheContent.isEmpty());
+    EXPECT_FALSE(QFile::exists(cachePath));
+    EXPECT_EQ(days(a), (QList<DayValues>{{kNextDay, 5000, 7000}}));
+    EXPECT_EQ(days(b), (QList<DayValues>{{kNextDay, 10, 20}}));
+}
+
+TEST_F(ShutdownBookingTest, FailedEntryLeavesACacheWithOnlyItsTotalsForTheNextStart)
+{
+    setTotals(a, 5000, 7000);
+    setTotals(b, 10, 20);
+    TrafficStatements::dropTable(db, b->Index);
+
+    const ShutdownBookingResult result = bookAtShutdown(v, pending, cachePath, kNextDay);
+    EXPECT_EQ(result.failed, std::vector<TNic*>{b});
+    EXPECT_EQ(days(a), (QList<DayValues>{{kNextDay, 5000, 7000}}));
+    const QString day = QString::number(dayNumberOf(kNextDay));
+    EXPECT_EQ(cacheLines(), (QStringList{day, "0", "0", "0", "1", "20", "10"}));
+    EXPECT_EQ(result.cacheContent, home.read(QStringLiteral("netzpegel.cache")));
+
+    // The next start, a day later, books what was owed under the day it belongs to.
+    TrafficStatements::createTrafficTable(db, b->Index);
+    setTotals(a, 0, 0);
+    setTotals(b, 0, 0);
+    PendingBookings next;
+    EXPECT_EQ(CounterCache::read(cachePath, v, kNextDay.addDays(1), next), CounterCache::Restored);
+    EXPECT_TRUE(next.isEmpty());
+    EXPECT_EQ(days(b), (QList<DayValues>{{kNextDay, 10, 20}}));
+    EXPECT_EQ(days(a), (QList<DayValues>{{kNextDay, 5000, 7000}})) << "nothing booked twice";
+}
+
+TEST_F(ShutdownBookingTest, PendingEarlierDayIsBookedOrCarriedIntoTheCache)
+{
+    setTotals(a, 5000, 7000);
+    setTotals(b, 10, 20);
+    lockDatabase();
+    QDate tagesdatum = kDay;
+    rollOverDay(tagesdatum, kNextDay, v, pending);
+    setTotals(a, 1, 2);
+    setTotals(b, 3, 4);
+
+    // Still locked at shutdown: today's totals and the owed day go into the cache together.
+    const ShutdownBookingResult result = bookAtShutdown(v, pending, cachePath, kNextDay);
+    EXPECT_EQ(result.failed, v);
+    EXPECT_TRUE(pending.isEmpty());
+    const QString day = QString::number(dayNumberOf(kNextDay));
+    EXPECT_EQ(cacheLines(), (QStringList{day, "0", "7002", "5001", "1", "24", "13"}));
+    unlockDatabase();
+    EXPECT_TRUE(days(a).isEmpty());
+}
+
+TEST_F(ShutdownBookingTest, PendingEarlierDayIsBookedUnderItsOwnDayWhenTheDatabaseIsBack)
+{
+    TrafficStatements::dropTable(db, b->Index);
+    setTotals(b, 10, 20);
+    QDate tagesdatum = kDay;
+    rollOverDay(tagesdatum, kNextDay, v, pending);
+    TrafficStatements::createTrafficTable(db, b->Index);
+    setTotals(b, 3, 4);
+    home.write(QStringLiteral("netzpegel.cache"), "old");
+
+    const ShutdownBookingResult result = bookAtShutdown(v, pending, cachePath, kNextDay);
+    EXPECT_TRUE(result.failed.empty());
+    EXPECT_TRUE(pending.isEmpty());
+    EXPECT_FALSE(QFile::exists(cachePath));
+    EXPECT_EQ(days(b), (QList<DayValues>{{kDay, 10, 20}, {kNextDay, 3, 4}}));
+}
+
+} // namespace

@@ -1,0 +1,171 @@
+#include "acquisition/RestartCounters.h"
+#include "acquisition/TNic.h"
+#include "fakes/FakeInterfaceTable.h"
+#include "support/QtPrinters.h"
+#include "support/TempHome.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Counters = std::pair<long double, long double>;
+
+const QByteArray kCache = "46364\r\n0\r\n100\r\n200\r\n1\r\n0\r\n0\r\n2\r\n0\r\n0\r\n";
+
+// Raw counters as the kernel reports them when the cache was written.
+constexpr uint64_t kEth0In = 800000;
+constexpr uint64_t kEth0Out = 300000;
+constexpr uint64_t kWlanIn = 50000;
+constexpr uint64_t kWlanOut = 40000;
+
+class RestartCountersTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        home.write(QStringLiteral("boot_id"), "6f1c0e0a-boot-one\n");
+        context.bewareOfTrafficDouble = false;
+        rows = {FakeInterfaceTable::row(2, QStringLiteral("eth0"), kEth0In, kEth0Out),
+                FakeInterfaceTable::row(3, QStringLiteral("wlan0"), kWlanIn, kWlanOut, 71)};
+    }
+
+    // The entries of one run: two adapters and the dial-up entry, last.
+    std::vector<TNic*> entries()
+    {
+        std::vector<TNic*> v;
+        for (const IfRow& row : rows) {
+            owned.push_back(std::make_unique<TNic>(&context));
+            owned.back()->setIdentity(row, false);
+            v.push_back(owned.back().get());
+        }
+        owned.push_back(std::make_unique<TNic>(&context));
+        owned.back()->setDfuIdentity(QStringLiteral("DFÜ"));
+        v.push_back(owned.back().get());
+        return v;
+    }
+
+    // A run that sampled the current rows and a dial-up connection, then wrote its files.
+    void previousRun()
+    {
+        std::vector<TNic*> v = entries();
+        for (size_t i = 0; i < rows.size(); ++i) {
+            v[i]->set_wert_received(static_cast<long double>(rows[i].inOctets));
+            v[i]->set_wert_send(static_cast<long double>(rows[i].outOctets));
+        }
+        v[2]->set_wert_received(9000);
+        v[2]->set_wert_send(1000);
+        ASSERT_TRUE(counters.write(v, kCache));
+    }
+
+    static Counters alte(const TNic* nic)
+    {
+        long double send = 0;
+        long double received = 0;
+        nic->get_alte_werte(send, received);
+        return {send, received};
+    }
+
+    TempHome home;
+    RestartCounters counters{home.file(QStringLiteral("netzpegel.counters")), home.file(QStringLiteral("boot_id"))};
+    SampleContext context;
+    std::vector<IfRow> rows;
+    std::vector<std::unique_ptr<TNic>> owned;
+};
+
+TEST_F(RestartCountersTest, SameBootAndSameCacheStartFromTheStoredCounters)
+{
+    previousRun();
+    // Traffic went on while the program was down.
+    rows[0].inOctets += 1500;
+    rows[0].outOctets += 700;
+
+    std::vector<TNic*> v = entries();
+    EXPECT_EQ(counters.restore(v, rows, false, kCache), 2);
+    EXPECT_EQ(alte(v[0]), Counters(kEth0Out, kEth0In));
+    EXPECT_EQ(alte(v[1]), Counters(kWlanOut, kWlanIn));
+    EXPECT_EQ(alte(v[2]), Counters(0, 0)) << "a dial-up connection starts afresh";
+
+    // The first sample counts what came since the cache was written, nothing twice.
+    v[0]->set_wert_received(static_cast<long double>(rows[0].inOctets));
+    v[0]->set_wert_send(static_cast<long double>(rows[0].outOctets));
+    EXPECT_EQ(v[0]->get_gesamt_received(), 1500);
+    EXPECT_EQ(v[0]->get_gesamt_send(), 700);
+}
+
+TEST_F(RestartCountersTest, NoCacheOnEitherSideStillBelongsTogether)
+{
+    std::vector<TNic*> before = entries();
+    before[0]->set_wert_received(kEth0In);
+    ASSERT_TRUE(counters.write(before, QByteArray()));
+    std::vector<TNic*> v = entries();
+    EXPECT_EQ(counters.restore(v, rows, false, QByteArray()), 2);
+    EXPECT_EQ(alte(v[0]).second, kEth0In);
+    EXPECT_EQ(counters.restore(entries(), rows, false, kCache), 0) << "a cache appeared that was not written with them";
+}
+
+TEST_F(RestartCountersTest, CountersThatDoNotBelongAreNotUsed)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<void()> change;
+        QByteArray cache;
+        int restored;
+    };
+    const Case cases[] = {
+        {"other boot", [this] { home.write(QStringLiteral("boot_id"), "boot-two\n"); }, kCache, 0},
+        {"no boot id", [this] { QFile::remove(home.file(QStringLiteral("boot_id"))); }, kCache, 0},
+        {"cache rewritten since", [] {}, QByteArray(kCache).replace("100", "101"), 0},
+        {"cache gone since", [] {}, QByteArray(), 0},
+        {"received counter reset", [this] { rows[0].inOctets = kEth0In - 1; }, kCache, 1},
+        {"send counter reset", [this] { rows[1].outOctets = 10; }, kCache, 1},
+        {"adapter gone", [this] { rows.erase(rows.begin()); }, kCache, 1},
+        {"unknown adapter", [this] { rows[0].index = 9; }, kCache, 1},
+        {"file garbage", [this] { home.write(QStringLiteral("netzpegel.counters"), "\x01\x02 x y z\n\n"); }, kCache, 0},
+        {"file gone", [this] { QFile::remove(home.file(QStringLiteral("netzpegel.counters"))); }, kCache, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        previousRun();
+        c.change();
+        std::vector<TNic*> v = entries();
+        EXPECT_EQ(counters.restore(v, rows, false, c.cache), c.restored);
+        int started = 0;
+        for (TNic* nic : v)
+            started += alte(nic) != Counters(0, 0) ? 1 : 0;
+        EXPECT_EQ(started, c.restored) << "the others start from 0";
+    }
+}
+
+TEST_F(RestartCountersTest, DamagedLinesAreSkippedAndTheRestIsUsed)
+{
+    previousRun();
+    QByteArray file = home.read(QStringLiteral("netzpegel.counters"));
+    file.replace(QByteArray("00000003 ") + QByteArray::number(kWlanOut), "00000003 vierzig");
+    file += "00000009 1\n";
+    home.write(QStringLiteral("netzpegel.counters"), file);
+    std::vector<TNic*> v = entries();
+    EXPECT_EQ(counters.restore(v, rows, false, kCache), 1);
+    EXPECT_EQ(alte(v[0]).second, kEth0In);
+    EXPECT_EQ(alte(v[1]).second, 0);
+}
+
+TEST_F(RestartCountersTest, WriteFailsWithoutABootIdOrAFolder)
+{
+    std::vector<TNic*> v = entries();
+    RestartCounters noFolder(home.file(QStringLiteral("fehlt/netzpegel.counters")), home.file(QStringLiteral("boot_id")));
+    EXPECT_FALSE(noFolder.write(v, kCache));
+    QFile::remove(home.file(QStringLiteral("boot_id")));
+    EXPECT_FALSE(counters.write(v, kCache));
+    EXPECT_FALSE(QFile::exists(counters.filePath()));
+}
+
+} // namespace
