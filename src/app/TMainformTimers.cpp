@@ -114,9 +114,13 @@ void TMainform::RefreshLiveGridRows()
 
 void TMainform::DatumsprueftimerTimer()
 {
+    const bool owed = !m_pending.isEmpty();
     const std::vector<TNic*> failed = rollOverDay(Tagesdatum, m_services.clock->today(), v, m_pending);
     for (TNic* nic : failed)
         message(MessageSink::Icon::Error, entryText(QStringLiteral("Error10"), *nic));
+    // What was owed is booked now: a cache still holding it must not book it again.
+    if (owed && m_pending.isEmpty())
+        CacheToHDDTimerTimer();
     // The automatic update check joins this tick with the update service.
 }
 
