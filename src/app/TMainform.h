@@ -108,6 +108,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Minimising hides the window instead; a new start brings it back.
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildWindow();

@@ -5,6 +5,7 @@
 #include "support/MainformFixture.h"
 #include "support/QtPrinters.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -160,6 +161,22 @@ TEST_F(MainformTest, SwitchNChecksTheDoubleTrafficGuard)
     EXPECT_FALSE(plain.TabSheet2->Bewareoftrafficdouble->isChecked());
     TMainform switched(services, {QStringLiteral("-N")});
     EXPECT_TRUE(switched.TabSheet2->Bewareoftrafficdouble->isChecked());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainformTest, MinimisingTheActiveWindowHidesItInstead)
+{
+    TMainform form(services, {});
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(form.isActiveWindow());
+    form.setWindowState(Qt::WindowMinimized);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(form.isMinimized());
 }
 
 } // namespace
