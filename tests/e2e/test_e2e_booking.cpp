@@ -1,5 +1,6 @@
 // The executable books lo's traffic of a namespace of its own at SIGTERM, and
 // restarts within one boot count every byte exactly once.
+#include "config/TSprache.h"
 #include "support/TestDatabase.h"
 #include "support/e2e/E2eTest.h"
 
@@ -97,6 +98,48 @@ TEST_F(E2eBooking, RestartsWithinOneBootCountEveryByteOnce)
         EXPECT_TRUE(messagesOf(run.errorOutput(), QStringLiteral("error")).isEmpty()) << qPrintable(run.errorOutput());
     }
     // Three runs, a crash and two pauses: the day holds the kernel's count since the first sample.
+    expectBooked(trafficRows(db(), lo)[today()], start, end);
+    EXPECT_FALSE(QFileInfo::exists(cachePath()));
+}
+
+TEST_F(E2eBooking, BookingRefusedAtSigtermIsKeptInTheCacheAndBookedAtTheNextStart)
+{
+    ASSERT_NO_FATAL_FAILURE(installWithLoopbackCounted());
+    const DayTraffic bookedAtInstall = trafficRows(db(), lo)[today()];
+    LoopbackCounters start;
+    {
+        ProgramRun run(sandbox, home.folder());
+        ASSERT_TRUE(run.waitUntilReady());
+        start = sandbox.loopback();
+        ASSERT_TRUE(countedUpTo(run, start));
+        ASSERT_TRUE(sandbox.pushTraffic(kPayload));
+        ASSERT_TRUE(countedUpTo(run, sandbox.loopback()));
+        DatabaseWriteLock lock(db());
+        ASSERT_TRUE(lock.held());
+        ASSERT_TRUE(run.terminate());
+        ASSERT_TRUE(run.exitedCleanly()) << qPrintable(run.errorOutput());
+        TSprache sprache;
+        sprache.Laden(QStringLiteral("deutsch.lan"));
+        EXPECT_TRUE(messagesOf(run.errorOutput(), QStringLiteral("error"))
+                        .contains(sprache.error(QStringLiteral("Error10")) + lo + QStringLiteral("(lo) ")
+                                  + sprache.error(QStringLiteral("Error10a"))))
+            << qPrintable(run.errorOutput());
+    }
+    const DayTraffic refused = trafficRows(db(), lo)[today()];
+    EXPECT_EQ(refused.received, bookedAtInstall.received);
+    EXPECT_EQ(refused.send, bookedAtInstall.send);
+    ASSERT_TRUE(QFileInfo(cachePath()).isFile()) << "what could not be booked waits in the cache";
+
+    ASSERT_TRUE(sandbox.pushTraffic(kPayload));
+    LoopbackCounters end;
+    {
+        ProgramRun run(sandbox, home.folder());
+        ASSERT_TRUE(run.waitUntilReady());
+        end = sandbox.loopback();
+        ASSERT_TRUE(countedUpTo(run, end));
+        ASSERT_TRUE(run.terminate());
+        ASSERT_TRUE(run.exitedCleanly()) << qPrintable(run.errorOutput());
+    }
     expectBooked(trafficRows(db(), lo)[today()], start, end);
     EXPECT_FALSE(QFileInfo::exists(cachePath()));
 }

@@ -82,3 +82,16 @@ bool setAnzeigen(const QString& dbPath, const QString& index, const QString& anz
     sqlite3_finalize(stmt);
     return ok;
 }
+
+DatabaseWriteLock::DatabaseWriteLock(const QString& dbPath)
+{
+    if (sqlite3_open_v2(dbPath.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
+        m_held = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+DatabaseWriteLock::~DatabaseWriteLock()
+{
+    if (m_held)
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(m_db);
+}

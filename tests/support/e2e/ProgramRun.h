@@ -12,7 +12,9 @@
 class ProgramRun
 {
 public:
-    static constexpr int kWaitMs = 20000; // bound of every wait; never reached when all is well
+    // Bound of every wait, never reached when all is well; above the program's
+    // database busy timeout for each of a few writes.
+    static constexpr int kWaitMs = 60000;
 
     ProgramRun(const NetnsSandbox& sandbox, const QString& home, int cacheIntervalMs = 100);
     ~ProgramRun();
