@@ -145,5 +145,8 @@ void TMainform::CacheIntervalEditChange(const QString& text)
         CacheToHDDTimer->stop();
         return;
     }
-    CacheToHDDTimer->start(static_cast<int>(minutes) * 60000);
+    // Tests of the executable cannot wait minutes for a cache write.
+    bool testing = false;
+    const int testingMs = qEnvironmentVariableIntValue("NETZPEGEL_CACHE_INTERVAL_MS", &testing);
+    CacheToHDDTimer->start(testing && testingMs > 0 ? testingMs : static_cast<int>(minutes) * 60000);
 }

@@ -1,0 +1,150 @@
+// A failure escaping a timer handler while the program's application runs
+// reaches the main window's fatal-error path.
+#include "acquisition/TNic.h"
+#include "app/NetzpegelApplication.h"
+#include "app/TMainform.h"
+#include "config/TSprache.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeDialupSource.h"
+#include "fakes/FakeInterfaceTable.h"
+#include "fakes/RecordingMessageSink.h"
+#include "support/QtPrinters.h"
+#include "support/TempHome.h"
+#include "support/TestDatabase.h"
+
+#include <QFileInfo>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+constexpr uint64_t kUp = 100000;
+constexpr int kWatchdogExit = 77;
+const char* const kFailure = "Zähler bei 100% übergelaufen";
+
+struct EntryState
+{
+    QString name;
+    QString index;
+    QString mac;
+    long double send;
+    long double received;
+};
+
+QString number(long double value)
+{
+    return QString::number(static_cast<double>(value), 'g', 15);
+}
+
+TEST(ApplicationException, FailureInATimerIsLoggedBookedToldAndEndsTheApplication)
+{
+    auto* app = qobject_cast<NetzpegelApplication*>(QCoreApplication::instance());
+    ASSERT_NE(app, nullptr);
+    TempHome home;
+    home.write("boot_id", "test-boot\n");
+    FakeInterfaceTable table;
+    table.setRows({FakeInterfaceTable::row(1, "lo", kUp, kUp, 24), FakeInterfaceTable::row(2, "eth0", kUp, kUp, 6)});
+    FakeDialupSource dialup;
+    FakeClock clock;
+    RecordingMessageSink messages;
+    MainformServices services;
+    services.interfaceTable = &table;
+    services.dialupSource = &dialup;
+    services.clock = &clock;
+    services.messages = &messages;
+    services.bootIdPath = home.file("boot_id");
+
+    TMainform form(services, {});
+    ASSERT_TRUE(form.started());
+    // The first tick is cut to maxspeed; the second counts.
+    table.addOctets(2, 1000, 500);
+    form.NicEngineTimer();
+    table.addOctets(2, 4000, 1500);
+    form.NicEngineTimer();
+    form.CacheToHDDTimerTimer();
+    const QString cache = form.cachePath();
+    ASSERT_TRUE(QFileInfo(cache).isFile());
+    std::vector<EntryState> before;
+    for (const TNic* nic : form.entries())
+        before.push_back({nic->Name, nic->Index, nic->Mac, nic->get_gesamt_send(), nic->get_gesamt_received()});
+    ASSERT_EQ(before.size(), 3u);
+    ASSERT_GT(before[1].send, 0);
+    ASSERT_GT(before[1].received, 0);
+
+    QString sender;
+    app->setExceptionHandler([&](const QString& senderClass, const std::exception* e) {
+        sender = senderClass;
+        form.ApplicationException(senderClass, e);
+    });
+    QTimer faulty;
+    faulty.setSingleShot(true);
+    QObject::connect(&faulty, &QTimer::timeout, [] { throw std::runtime_error(kFailure); });
+    faulty.start(0);
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(kWatchdogExit); });
+    watchdog.start(10000);
+    // The handler asks the application to quit; that ends this loop.
+    const int exitCode = QCoreApplication::exec();
+    watchdog.stop();
+    app->setExceptionHandler({});
+
+    ASSERT_EQ(exitCode, 0) << "the handler was not reached, or did not end the application";
+    EXPECT_EQ(sender, "QTimer");
+    for (QTimer* t : {form.NicEngine, form.DfuEngine, form.Datumsprueftimer, form.CacheToHDDTimer, form.AutoBerichtTimer})
+        EXPECT_FALSE(t->isActive()) << qPrintable(t->objectName());
+    EXPECT_FALSE(QFileInfo::exists(cache)) << "everything was booked: no cache left";
+    EXPECT_TRUE(form.entries().empty()) << "entries released";
+
+    // The day's totals are in today's rows.
+    for (const EntryState& e : before) {
+        SCOPED_TRACE(qPrintable(e.index));
+        const DayTraffic row = trafficRows(home.file("Datenbank.mdb"), e.index)[clock.today().toString(Qt::ISODate)];
+        EXPECT_EQ(row.rows, 1);
+        EXPECT_EQ(row.send, static_cast<double>(e.send));
+        EXPECT_EQ(row.received, static_cast<double>(e.received));
+    }
+
+    // The long block: what failed, where, and every entry's state.
+    const QStringList log = QString::fromUtf8(home.read("error.txt")).remove(QLatin1Char('\r')).split(QLatin1Char('\n'));
+    const qsizetype separator = log.indexOf(QString(64, QLatin1Char('#')));
+    ASSERT_GE(separator, 1) << qPrintable(log.join('\n'));
+    EXPECT_EQ(log[separator - 1], " ");
+    EXPECT_TRUE(log.contains(QStringLiteral("Fehlermeldung:") + QString::fromUtf8(kFailure))) << "logged literally";
+    EXPECT_TRUE(log.contains(QStringLiteral("E->ClassName():std::runtime_error")));
+    EXPECT_TRUE(log.contains(QStringLiteral("Sender->ClassName():QTimer")));
+    const qsizetype size = log.indexOf(QStringLiteral("(int)v.size:3"));
+    ASSERT_GT(size, separator) << qPrintable(log.join('\n'));
+    EXPECT_EQ(log.value(size + 1), "(int)g.size:3");
+    EXPECT_EQ(log.value(size + 2), " ");
+    const QStringList labels = {"Name", "Index", "Mac", "get_alte_werte(send)", "get_alte_werte(received)",
+                                "get_gesamt_send()", "get_gesamt_received()", "get_wert_send()",
+                                "get_wert_received()", "get_rate_send()", "get_rate_received()"};
+    qsizetype line = size + 3;
+    for (size_t i = 0; i < before.size(); ++i) {
+        const QString p = QStringLiteral("v[%1]->").arg(i);
+        for (const QString& label : labels)
+            EXPECT_TRUE(log.value(line++).startsWith(p + label + QLatin1Char(':'))) << qPrintable(log.value(line - 1));
+        EXPECT_EQ(log.value(line++), " ");
+        const qsizetype first = size + 3 + static_cast<qsizetype>(i) * 12;
+        EXPECT_EQ(log.value(first), p + "Name:" + before[i].name);
+        EXPECT_EQ(log.value(first + 1), p + "Index:" + before[i].index);
+        EXPECT_EQ(log.value(first + 2), p + "Mac:" + before[i].mac);
+        EXPECT_EQ(log.value(first + 5), p + "get_gesamt_send():" + number(before[i].send));
+        EXPECT_EQ(log.value(first + 6), p + "get_gesamt_received():" + number(before[i].received));
+    }
+
+    // The user is told, once.
+    TSprache sprache;
+    sprache.Laden(QStringLiteral("deutsch.lan"));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].icon, MessageSink::Icon::Error);
+    const QString text = messages.shown[0].text;
+    EXPECT_TRUE(text.startsWith(sprache.error(QStringLiteral("Error8")) + QStringLiteral("\n\n"))) << qPrintable(text);
+    EXPECT_TRUE(text.contains(QStringLiteral("classname: std::runtime_error"))) << qPrintable(text);
+    EXPECT_TRUE(text.contains(QStringLiteral("message: ") + QString::fromUtf8(kFailure))) << qPrintable(text);
+}
+
+} // namespace

@@ -1,0 +1,97 @@
+#include "support/TestDatabase.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+// Table names are identifiers: quoted, with inner quotes doubled.
+QByteArray quoted(const QString& name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return '"' + q.toUtf8() + '"';
+}
+
+class Connection
+{
+public:
+    explicit Connection(const QString& path)
+    {
+        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+            sqlite3_close(m_db);
+            m_db = nullptr;
+        }
+        if (m_db)
+            sqlite3_busy_timeout(m_db, 5000);
+    }
+    ~Connection() { sqlite3_close(m_db); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    sqlite3* get() const { return m_db; }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+} // namespace
+
+std::map<QString, DayTraffic> trafficRows(const QString& dbPath, const QString& table)
+{
+    std::map<QString, DayTraffic> rows;
+    Connection db(dbPath);
+    if (!db.get())
+        return rows;
+    const QByteArray sql = "SELECT Datum, received, send FROM " + quoted(table);
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db.get(), sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        return rows;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        const auto* day = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+        DayTraffic& t = rows[QString::fromUtf8(day ? day : "")];
+        t.received += sqlite3_column_double(stmt, 1);
+        t.send += sqlite3_column_double(stmt, 2);
+        ++t.rows;
+    }
+    sqlite3_finalize(stmt);
+    return rows;
+}
+
+DayTraffic trafficSum(const QString& dbPath, const QString& table)
+{
+    DayTraffic sum;
+    for (const auto& [day, t] : trafficRows(dbPath, table)) {
+        sum.received += t.received;
+        sum.send += t.send;
+        sum.rows += t.rows;
+    }
+    return sum;
+}
+
+bool setAnzeigen(const QString& dbPath, const QString& index, const QString& anzeigen)
+{
+    Connection db(dbPath);
+    if (!db.get())
+        return false;
+    const QByteArray sql = "UPDATE " + quoted(index + QStringLiteral("_einstellungen")) + " SET anzeigen = ?";
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db.get(), sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        return false;
+    const QByteArray value = anzeigen.toUtf8();
+    sqlite3_bind_text(stmt, 1, value.constData(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+    const bool ok = sqlite3_step(stmt) == SQLITE_DONE && sqlite3_changes(db.get()) == 1;
+    sqlite3_finalize(stmt);
+    return ok;
+}
+
+DatabaseWriteLock::DatabaseWriteLock(const QString& dbPath)
+{
+    if (sqlite3_open_v2(dbPath.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
+        m_held = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+DatabaseWriteLock::~DatabaseWriteLock()
+{
+    if (m_held)
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(m_db);
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QtGlobal>
+
+// The argument that makes a test executable send traffic instead of running tests.
+inline constexpr const char* kPushLoopbackArgument = "--push-loopback";
+
+// Sends `bytes` of UDP payload from 127.0.0.1 to itself and receives each
+// datagram again; false when a socket call fails. Runs in the namespace it is
+// started in, so only that namespace's lo counters move.
+bool pushLoopbackTraffic(qint64 bytes);

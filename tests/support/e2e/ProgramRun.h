@@ -1,0 +1,48 @@
+#pragma once
+
+#include "support/e2e/NetnsSandbox.h"
+
+#include <QProcess>
+#include <QString>
+#include <functional>
+
+// One run of the real executable inside a test's namespace, with messages on
+// standard error instead of boxes, offscreen, and the cache written every
+// `cacheIntervalMs`. A run still going when the object goes is killed.
+class ProgramRun
+{
+public:
+    // Bound of every wait, never reached when all is well; above the program's
+    // database busy timeout for each of a few writes.
+    static constexpr int kWaitMs = 60000;
+
+    ProgramRun(const NetnsSandbox& sandbox, const QString& home, int cacheIntervalMs = 100);
+    ~ProgramRun();
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    qint64 pid() const { return m_process.processId(); }
+    bool running() const { return m_process.state() != QProcess::NotRunning; }
+
+    // True once the program catches SIGTERM: the window is built and a signal books.
+    bool waitUntilReady();
+    // Polls `condition` while the program runs; false when the program ended first
+    // or the bound passed.
+    bool waitUntil(const std::function<bool()>& condition);
+    // Lets the program run on for `ms`; false when it ended meanwhile.
+    bool runFor(int ms);
+
+    // SIGTERM or SIGKILL, then waits for the end; true when the program ended.
+    bool terminate();
+    bool kill();
+    bool waitForExit();
+    bool exitedCleanly() const;
+    int exitCode() const { return m_process.exitCode(); }
+    QString errorOutput();
+
+private:
+    bool pause(); // false when the program has ended meanwhile
+
+    QProcess m_process;
+    QByteArray m_stderr;
+};
