@@ -459,5 +459,5 @@ void TMainform::ApplicationException(const QString& senderClass, const std::exce
                                                                   className, what));
     ReleaseAll();
     m_started = false;
-    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
 }

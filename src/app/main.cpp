@@ -38,6 +38,8 @@ int main(int argc, char** argv)
     services.clock = &clock;
     services.messages = messages.get();
 
+    // Signals caught from here on wait for the event loop, which closes the window in order.
+    UnixSignals unixSignals;
     TMainform form(services, QApplication::arguments().mid(1));
     if (!form.started())
         return 1;
@@ -53,7 +55,6 @@ int main(int argc, char** argv)
         form.raise();
         form.activateWindow();
     });
-    UnixSignals unixSignals;
     QObject::connect(&unixSignals, &UnixSignals::terminationRequested, &form, &QWidget::close);
     // The end of the session books the day like closing the window.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form] { form.close(); });
