@@ -1,6 +1,7 @@
 #include "app/TMainform.h"
 
 #include "acquisition/Clock.h"
+#include "acquisition/DayRollover.h"
 #include "acquisition/InterfaceTable.h"
 #include "acquisition/RestartCounters.h"
 #include "app/EinstellungenTab.h"
@@ -37,6 +38,9 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -91,7 +95,7 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     DBc->close();
     RefreshLiveGridRows();
 
-    NicEngine->setInterval(std::max(1, m_einstellungen.nicEngineIntervallTimer) * 1000);
+    NicEngine->setInterval(std::clamp(m_einstellungen.nicEngineIntervallTimer, 1, INT_MAX / 1000) * 1000);
     if (TabSheet2->nic_CheckBox->isChecked())
         NicEngine->start();
     else if (table)
@@ -103,7 +107,11 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     Tagesdatum = m_services.clock->today();
     setLogClock(m_services.clock);
 
-    CacheDateiname = IniReadString(QStringLiteral("Variablen"), QStringLiteral("CacheDateiname"), variablesFilePath());
+    try {
+        CacheDateiname = IniReadString(QStringLiteral("Variablen"), QStringLiteral("CacheDateiname"), variablesFilePath());
+    } catch (const IniError& e) {
+        LogException(e, QStringLiteral("variables.conf: "));  // the cache stays off
+    }
     QByteArray cacheOnDisk;
     if (QFile f(cachePath()); !QFileInfo(cachePath()).isDir() && f.open(QIODevice::ReadOnly))
         cacheOnDisk = f.readAll();
@@ -111,9 +119,11 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     const int cache = CounterCache::read(cachePath(), v, Tagesdatum, m_pending, &cacheDay);
     if (cache == CounterCache::DoesNotFit || cache == CounterCache::Unreadable) {
         // Kept aside before the next write replaces it, so no total is lost.
-        const QString backup = CounterCache::backupPath(programFolder(), CacheDateiname, Tagesdatum);
-        if (!QFile::exists(backup))
-            QFile::copy(cachePath(), backup);
+        const QString first = CounterCache::backupPath(programFolder(), CacheDateiname, Tagesdatum);
+        QString backup = first;
+        for (int n = 2; QFile::exists(backup); ++n)
+            backup = first + QLatin1Char('_') + QString::number(n); // never over an earlier backup
+        QFile::copy(cachePath(), backup);
         if (cache == CounterCache::DoesNotFit) {
             LogException(cacheMessage(cachePath(), backup), QStringLiteral("Exception"));
             message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error37")));
@@ -124,7 +134,7 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     restoreCounters(rows, cacheOnDisk);
     if (cache == CounterCache::Restored && cacheDay != Tagesdatum && m_pending.isEmpty()) {
         // That day is booked now: a second crash must not find it in the cache again.
-        CacheToHDDTimerTimer();
+        persistBookedState();
     }
 
     m_einstellungen.lastupdate = LastupdateLaden();
@@ -304,7 +314,7 @@ bool TMainform::openDatabase()
 
 void TMainform::createEntries(const std::vector<IfRow>& rows)
 {
-    m_sampleContext.intervalMs = std::max(1, m_einstellungen.nicEngineIntervallTimer) * 1000;
+    m_sampleContext.intervalMs = std::clamp(m_einstellungen.nicEngineIntervallTimer, 1, INT_MAX / 1000) * 1000;
     auto provision = [&](TNic* nic, const IfRow* row) {
         nic->setDatabase(DBc.get());
         nic->setClock(m_services.clock);
@@ -385,7 +395,11 @@ void TMainform::FormClose()
     m_closed = true;
     stopTimers();
     if (m_started) {
+        // Totals of a day that ended in the last minute belong to that day.
+        rollOverDay(Tagesdatum, m_services.clock->today(), v, m_pending);
         const ShutdownBookingResult booking = bookAtShutdown(v, m_pending, cachePath(), m_services.clock->today());
+        // Written before any message: a kill while one is open keeps the files consistent.
+        writeRestartCounters(booking.cacheContent);
         for (TNic* nic : booking.failed)
             message(MessageSink::Icon::Error, entryText(QStringLiteral("Error10"), *nic));
         for (size_t i = 0; i < v.size(); ++i) {
@@ -396,7 +410,6 @@ void TMainform::FormClose()
         }
         if (!BerichteSpeichern(m_berichte))
             message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error12")));
-        writeRestartCounters(booking.cacheContent);
     }
     if (DBc)
         DBc->close();
@@ -412,7 +425,9 @@ void TMainform::ReleaseAll()
         delete nic;
     v.clear();
     if (m_sprache) {
-        FensterSpeichern(controlsToSettings(), true);
+        // A start that never finished has nothing of its own to save.
+        if (m_started)
+            FensterSpeichern(controlsToSettings(), true);
         m_sprache.reset();
     }
     m_verInfo.reset();
@@ -450,6 +465,7 @@ void TMainform::ApplicationException(const QString& senderClass, const std::exce
     m_closed = true;
     QByteArray cacheContent;
     if (m_started && DBc) {
+        rollOverDay(Tagesdatum, m_services.clock->today(), v, m_pending);
         cacheContent = bookAtShutdown(v, m_pending, cachePath(), m_services.clock->today()).cacheContent;
         writeRestartCounters(cacheContent);
     }

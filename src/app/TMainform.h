@@ -127,6 +127,7 @@ private:
     void refillAdapterChooser();
     int selectedEntry() const;
     void writeRestartCounters(const QByteArray& cacheContent);
+    void persistBookedState();
     void stopTimers();
     void FormClose();
     void ReleaseAll();

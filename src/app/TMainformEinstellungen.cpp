@@ -178,31 +178,33 @@ void TMainform::TranzValue_TrackBarChange(int position)
         g[k]->setOpacityValue(position);
 }
 
+// The colour dialog runs its own event loop: the window may have closed
+// (and released every entry) by the time it returns.
 void TMainform::ForeColorButtonClick()
 {
     if (const int k = selectedEntry(); k >= 0)
-        if (const auto c = chooseWinColor(this, g[k]->graph().ForeColor()))
+        if (const auto c = chooseWinColor(this, g[k]->graph().ForeColor()); c && !m_closed)
             g[k]->graph().SetForeColor(*c);
 }
 
 void TMainform::BackColorButtonClick()
 {
     if (const int k = selectedEntry(); k >= 0)
-        if (const auto c = chooseWinColor(this, g[k]->graph().BackColor()))
+        if (const auto c = chooseWinColor(this, g[k]->graph().BackColor()); c && !m_closed)
             g[k]->graph().SetBackColor(*c);
 }
 
 void TMainform::SendColorButtonClick()
 {
     if (const int k = selectedEntry(); k >= 0)
-        if (const auto c = chooseWinColor(this, v[k]->sendgraph))
+        if (const auto c = chooseWinColor(this, v[k]->sendgraph); c && !m_closed)
             v[k]->sendgraph = *c;
 }
 
 void TMainform::RecvColorButtonClick()
 {
     if (const int k = selectedEntry(); k >= 0)
-        if (const auto c = chooseWinColor(this, v[k]->recvgraph))
+        if (const auto c = chooseWinColor(this, v[k]->recvgraph); c && !m_closed)
             v[k]->recvgraph = *c;
 }
 
@@ -211,6 +213,8 @@ void TMainform::Button4Click()
     const QString picked = m_services.chooseFile
         ? m_services.chooseFile(programFolder(), m_sprache->dialogFilter(3))
         : QFileDialog::getOpenFileName(this, QString(), programFolder(), m_sprache->dialogFilter(3));
+    if (m_closed)
+        return;
     if (!picked.isEmpty()) {
         // Only the name counts: language files live in the program folder.
         m_sprache->Laden(TSprache::chosenFileName(picked));
@@ -222,7 +226,7 @@ void TMainform::Button4Click()
         for (TGraphenform* w : g)
             w->SpracheAnwenden(*m_sprache);
     }
-    if (!m_services.messages || !m_services.messages->ask(m_sprache->helpFileQuestion()))
+    if (!m_services.messages || !m_services.messages->ask(m_sprache->helpFileQuestion()) || m_closed)
         return;
     const QString folder = m_services.chooseFolder
         ? m_services.chooseFolder(programFolder())

@@ -14,6 +14,8 @@
 #include "storage/CounterCache.h"
 
 #include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
@@ -30,6 +32,8 @@ void TMainform::NicEngineTimer()
             sampleInterfaceTable(*m_services.interfaceTable, v, m_einstellungen.sonderModus);
     } catch (const std::exception&) {
         message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error9")));
+        if (m_closed)
+            return; // closed while the message was open: the entries are gone
     }
     const bool showing = isVisible(); // a hidden window's grid keeps its old texts
     const std::vector<LiveGridRow> rows = showing ? liveGridRows(v, Umrechnungsfaktor, *m_sprache)
@@ -62,6 +66,8 @@ void TMainform::DfuEngineTimer()
         TabSheet1->dfulabel->setText(sampleDialup(*m_services.dialupSource, entry, *m_sprache));
     } catch (const std::exception& e) {
         message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error19")) + QString::fromUtf8(e.what()));
+        if (m_closed)
+            return;
     }
     if (!entry.anzeigen_live && !entry.anzeigen_graph)
         return;
@@ -114,18 +120,45 @@ void TMainform::RefreshLiveGridRows()
 
 void TMainform::DatumsprueftimerTimer()
 {
+    const QDate before = Tagesdatum;
     const bool owed = !m_pending.isEmpty();
     const std::vector<TNic*> failed = rollOverDay(Tagesdatum, m_services.clock->today(), v, m_pending);
+    // The booked totals must not come back from the cache or the counters file
+    // after a crash; what was owed and is booked now neither.
+    if (Tagesdatum != before || (owed && m_pending.isEmpty()))
+        persistBookedState();
+    // Texts first: the window may close while a message is open.
+    QStringList texts;
     for (TNic* nic : failed)
-        message(MessageSink::Icon::Error, entryText(QStringLiteral("Error10"), *nic));
-    // What was owed is booked now: a cache still holding it must not book it again.
-    if (owed && m_pending.isEmpty())
-        CacheToHDDTimerTimer();
+        texts << entryText(QStringLiteral("Error10"), *nic);
+    for (const QString& text : texts) {
+        message(MessageSink::Icon::Error, text);
+        if (m_closed)
+            return;
+    }
     // The automatic update check joins this tick with the update service.
+}
+
+void TMainform::persistBookedState()
+{
+    if (CacheToHDDTimer->isActive()) {
+        CacheToHDDTimerTimer();
+        return;
+    }
+    // No cache writes: a cache file left from before would bring booked totals back.
+    if (!CacheDateiname.isEmpty() && QFileInfo(cachePath()).isFile())
+        QFile::remove(cachePath());
+    writeRestartCounters({});
 }
 
 void TMainform::CacheToHDDTimerTimer()
 {
+    // Never write a past day's totals under the new date: book the day first,
+    // which writes the cache itself.
+    if (Tagesdatum != m_services.clock->today()) {
+        DatumsprueftimerTimer();
+        return;
+    }
     QByteArray written;
     if (CounterCache::write(cachePath(), v, m_services.clock->today(), &written))
         writeRestartCounters(written);

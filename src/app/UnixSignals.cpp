@@ -27,6 +27,7 @@ UnixSignals::UnixSignals(QObject* parent)
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
         char byte = 0;
         [[maybe_unused]] const auto got = ::read(g_pipe[1], &byte, 1);
+        m_requested = true;
         emit terminationRequested();
     });
     struct sigaction action = {};

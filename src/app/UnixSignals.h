@@ -13,9 +13,13 @@ public:
     explicit UnixSignals(QObject* parent = nullptr);
     ~UnixSignals() override;
 
+    // A signal came while nobody listened yet (during start-up).
+    bool requested() const { return m_requested; }
+
 signals:
     void terminationRequested();
 
 private:
     QSocketNotifier* m_notifier = nullptr;
+    bool m_requested = false;
 };

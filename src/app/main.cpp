@@ -8,6 +8,8 @@
 #include "app/UnixSignals.h"
 #include "config/ProgramFolder.h"
 
+#include <QTimer>
+
 #include <memory>
 
 int main(int argc, char** argv)
@@ -56,6 +58,8 @@ int main(int argc, char** argv)
         form.activateWindow();
     });
     QObject::connect(&unixSignals, &UnixSignals::terminationRequested, &form, &QWidget::close);
+    if (unixSignals.requested()) // asked to end while a start-up message was open
+        QTimer::singleShot(0, &form, &QWidget::close);
     // The end of the session books the day like closing the window.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form] { form.close(); });
     QApplication::setQuitOnLastWindowClosed(false);

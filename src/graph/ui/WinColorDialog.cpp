@@ -3,6 +3,7 @@
 #include "graph/WinColor.h"
 
 #include <QColorDialog>
+#include <QPointer>
 
 namespace {
 
@@ -22,8 +23,15 @@ void presetCustomColors()
 std::optional<uint32_t> chooseWinColor(QWidget* parent, uint32_t initial)
 {
     presetCustomColors();
-    const QColor chosen = QColorDialog::getColor(winColorToQColor(initial), parent);
-    if (!chosen.isValid())
+    // On the heap: a parent closed while the dialog is open deletes it, and a
+    // dialog on the stack would then be freed twice.
+    QPointer<QColorDialog> dialog = new QColorDialog(winColorToQColor(initial), parent);
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    if (!dialog)
+        return std::nullopt;
+    const QColor chosen = dialog->selectedColor();
+    delete dialog;
+    if (!accepted || !chosen.isValid())
         return std::nullopt;
     return qColorToWinColor(chosen);
 }
