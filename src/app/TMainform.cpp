@@ -115,6 +115,7 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     QByteArray cacheOnDisk;
     if (QFile f(cachePath()); !QFileInfo(cachePath()).isDir() && f.open(QIODevice::ReadOnly))
         cacheOnDisk = f.readAll();
+    m_pending.attachFile(programFolder() + stateFileBase() + QStringLiteral(".pending"), v);
     QDate cacheDay;
     const int cache = CounterCache::read(cachePath(), v, Tagesdatum, m_pending, &cacheDay);
     if (cache == CounterCache::DoesNotFit || cache == CounterCache::Unreadable) {
@@ -132,8 +133,9 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
         }
     }
     restoreCounters(rows, cacheOnDisk);
-    if (cache == CounterCache::Restored && cacheDay != Tagesdatum && m_pending.isEmpty()) {
-        // That day is booked now: a second crash must not find it in the cache again.
+    if (cache == CounterCache::Restored && cacheDay != Tagesdatum) {
+        // That day is booked (or owed in the pending file) now: a second crash
+        // must not find it in the cache again.
         persistBookedState();
     }
 
@@ -150,6 +152,11 @@ TMainform::~TMainform()
 QString TMainform::cachePath() const
 {
     return programFolder() + CacheDateiname;
+}
+
+QString TMainform::stateFileBase() const
+{
+    return CacheDateiname.isEmpty() ? QStringLiteral("netzpegel") : CacheDateiname;
 }
 void TMainform::buildWindow()
 {
@@ -347,8 +354,7 @@ void TMainform::createGraphWindow(TNic& nic)
 
 void TMainform::restoreCounters(const std::vector<IfRow>& rows, const QByteArray& cacheOnDisk)
 {
-    const QString name = CacheDateiname.isEmpty() ? QStringLiteral("netzpegel") : CacheDateiname;
-    m_restartCounters = std::make_unique<RestartCounters>(programFolder() + name + QStringLiteral(".counters"),
+    m_restartCounters = std::make_unique<RestartCounters>(programFolder() + stateFileBase() + QStringLiteral(".counters"),
                                                           m_services.bootIdPath);
     m_restartCounters->restore(v, rows, m_einstellungen.sonderModus, cacheOnDisk);
 }

@@ -58,6 +58,8 @@ public:
     const std::vector<TNic*>& entries() const { return v; }
     const std::vector<TGraphenform*>& graphWindows() const { return g; }
     QString cachePath() const;
+    // Name the counters and pending files start with.
+    QString stateFileBase() const;
 
     int Umrechnungsfaktor = 1024;
     QDate Tagesdatum;

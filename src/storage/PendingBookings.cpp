@@ -3,7 +3,52 @@
 #include "acquisition/TNic.h"
 #include "storage/DayNumber.h"
 
+#include <QFile>
+#include <QSaveFile>
+
 #include <algorithm>
+
+void PendingBookings::attachFile(const QString& path, const std::vector<TNic*>& v)
+{
+    m_path = path;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return;
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    for (const QByteArray& line : lines) {
+        const QList<QByteArray> parts = line.trimmed().split('\t');
+        if (parts.size() != 4)
+            continue;
+        const QString index = QString::fromUtf8(parts[0]);
+        const QDate day = QDate::fromString(QString::fromLatin1(parts[1]), Qt::ISODate);
+        bool okReceived = false;
+        bool okSend = false;
+        const double received = parts[2].toDouble(&okReceived);
+        const double send = parts[3].toDouble(&okSend);
+        const auto entry = std::find_if(v.begin(), v.end(), [&](const TNic* n) { return n->Index == index; });
+        if (entry == v.end() || !day.isValid() || !okReceived || !okSend || received < 0 || send < 0)
+            continue;
+        add(*entry, day, received, send);
+    }
+}
+
+void PendingBookings::save() const
+{
+    if (m_path.isEmpty())
+        return;
+    if (m_bookings.empty()) {
+        QFile::remove(m_path);
+        return;
+    }
+    QByteArray out;
+    for (const Booking& b : m_bookings)
+        out += b.entry->Index.toUtf8() + '\t' + b.day.toString(Qt::ISODate).toLatin1() + '\t'
+            + QByteArray::number(static_cast<double>(b.received), 'f', 0) + '\t'
+            + QByteArray::number(static_cast<double>(b.send), 'f', 0) + '\n';
+    QSaveFile f(m_path);
+    if (f.open(QIODevice::WriteOnly) && f.write(out) == out.size())
+        f.commit();
+}
 
 void PendingBookings::add(TNic* entry, const QDate& day, long double received, long double send)
 {
@@ -11,10 +56,12 @@ void PendingBookings::add(TNic* entry, const QDate& day, long double received, l
         if (b.entry == entry && b.day == day) {
             b.received += received;
             b.send += send;
+            save();
             return;
         }
     }
     m_bookings.push_back({entry, day, received, send});
+    save();
 }
 
 bool PendingBookings::retry()
@@ -31,7 +78,10 @@ bool PendingBookings::retry()
         if (!carrier.save_traffic(dayNumberOf(b.day)))
             left.push_back(b);
     }
+    const bool changed = left.size() != m_bookings.size();
     m_bookings = std::move(left);
+    if (changed)
+        save();
     return m_bookings.empty();
 }
 
@@ -58,4 +108,5 @@ void PendingBookings::forget(const TNic* entry)
     m_bookings.erase(std::remove_if(m_bookings.begin(), m_bookings.end(),
                                     [entry](const Booking& b) { return b.entry == entry; }),
                      m_bookings.end());
+    save();
 }

@@ -12,6 +12,11 @@ class TNic;
 class PendingBookings
 {
 public:
+    // Keeps the owed amounts in `path` as well, rewritten at every change, so a
+    // crash does not lose them. Reads what an earlier run left there, for the
+    // entries of `v` (matched by Index).
+    void attachFile(const QString& path, const std::vector<TNic*>& v);
+
     struct Booking
     {
         TNic* entry;
@@ -32,5 +37,8 @@ public:
     void forget(const TNic* entry);
 
 private:
+    void save() const;
+
     std::vector<Booking> m_bookings;
+    QString m_path;
 };

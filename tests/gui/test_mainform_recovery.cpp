@@ -162,3 +162,36 @@ TEST_F(MainformRecoveryTest, EveryCacheThatDoesNotFitKeepsABackupOfItsOwn)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainformRecoveryTest, ADayWhoseBookingFailedSurvivesACrashAndIsBookedOnce)
+{
+    {
+        TMainform form(services, {});
+        count(form, 6000, 2000);
+        {
+            Database db(home.file("Datenbank.mdb"));
+            db.exec(QStringLiteral("ALTER TABLE \"00000002\" RENAME TO moved"));
+        }
+        clock.advanceSeconds(3 * 60);
+        form.DatumsprueftimerTimer(); // fails: the amounts are owed
+        EXPECT_TRUE(QFile::exists(home.file("netzpegel.cache.pending")));
+        // killed here
+    }
+    {
+        Database db(home.file("Datenbank.mdb"));
+        db.exec(QStringLiteral("ALTER TABLE moved RENAME TO \"00000002\""));
+    }
+    TMainform again(services, {});
+    again.DatumsprueftimerTimer(); // the minute's check books what is owed
+    EXPECT_FALSE(QFile::exists(home.file("netzpegel.cache.pending")));
+    again.close();
+    const DayTraffic past = day(QDate(2026, 12, 8));
+    EXPECT_EQ(past.rows, 1);
+    EXPECT_EQ(past.received, 6000);
+    EXPECT_EQ(past.send, 2000);
+    EXPECT_EQ(day(QDate(2026, 12, 9)).received, 0);
+}
+
+} // namespace
