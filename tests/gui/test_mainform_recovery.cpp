@@ -195,3 +195,24 @@ TEST_F(MainformRecoveryTest, ADayWhoseBookingFailedSurvivesACrashAndIsBookedOnce
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainformRecoveryTest, AGarbledPendingFileIsIgnoredLineByLine)
+{
+    home.write("netzpegel.cache.pending", QByteArray("00000002\t2026-12-07\t100\t200\n"
+                                                     "00000002\tyesterday\t1\t2\n"
+                                                     "unknown\t2026-12-07\t5\t5\n"
+                                                     "00000002\t2026-12-06\t-5\tnan\n"
+                                                     "\x01\x02 garbage\n"));
+    TMainform form(services, {});
+    ASSERT_TRUE(form.started());
+    form.DatumsprueftimerTimer();
+    const auto rows = trafficRows(home.file("Datenbank.mdb"), QStringLiteral("00000002"));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows.begin()->first, "2026-12-07");
+    EXPECT_EQ(rows.begin()->second.received, 100);
+    EXPECT_EQ(rows.begin()->second.send, 200);
+}
+
+} // namespace
