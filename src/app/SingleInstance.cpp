@@ -18,6 +18,8 @@ SingleInstance::SingleInstance(const QString& programFolder, QObject* parent)
         dir = QDir::tempPath();
     QDir().mkpath(dir);
     m_lock = std::make_unique<QLockFile>(dir + QLatin1Char('/') + m_name + QStringLiteral(".lock"));
+    // A full path in the user's own runtime folder: no other user can take the name.
+    m_name = dir + QLatin1Char('/') + m_name + QStringLiteral(".socket");
     m_lock->setStaleLockTime(0); // only a dead owner makes the lock stale, never its age
 }
 
