@@ -10,25 +10,14 @@
 
 #include <QStringList>
 
+#include "support/StoredDays.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 
 namespace {
-
-struct DayValues
-{
-    QDate day;
-    double received;
-    double send;
-    bool operator==(const DayValues&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const DayValues& d)
-{
-    return os << d.day.toString(Qt::ISODate).toStdString() << " " << d.received << "/" << d.send;
-}
 
 class TNicStorageTest : public ::testing::Test
 {
@@ -48,11 +37,7 @@ protected:
 
     QList<DayValues> days(Database& from, const QString& index = QStringLiteral("0000000b"))
     {
-        QList<DayValues> out;
-        for (const DbRow& row : TrafficStatements::allDays(from, index))
-            out.append({TrafficStatements::dayOfRow(row), row.toDouble(QStringLiteral("received")),
-                        row.toDouble(QStringLiteral("send"))});
-        return out;
+        return storedDays(from, index);
     }
     QList<DayValues> days() { return days(db); }
 

@@ -15,25 +15,14 @@
 #include <QFileInfo>
 #include <QLocale>
 
+#include "support/StoredDays.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
 namespace {
-
-struct DayValues
-{
-    QDate day;
-    double received;
-    double send;
-    bool operator==(const DayValues&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const DayValues& d)
-{
-    return os << d.day.toString(Qt::ISODate).toStdString() << " " << d.received << "/" << d.send;
-}
 
 // 28 June 2007 is day 39261 counted from 30 December 1899.
 const QDate kFileDay(2007, 6, 28);
@@ -53,20 +42,7 @@ protected:
     }
 
     // A provisioned adapter entry with its tables in the database.
-    TNic* adapter(uint32_t ifIndex)
-    {
-        auto nic = std::make_unique<TNic>(&context);
-        IfRow row;
-        row.index = ifIndex;
-        row.type = 6;
-        row.speed = 100000000;
-        nic->setIdentity(row, false);
-        nic->setDatabase(&db);
-        nic->setClock(&clock);
-        provisionEntry(db, *nic, &row);
-        owned.push_back(std::move(nic));
-        return owned.back().get();
-    }
+    TNic* adapter(uint32_t ifIndex) { return adapters.adapter(ifIndex); }
 
     static void setTotals(TNic* nic, long double send, long double received)
     {
@@ -74,14 +50,7 @@ protected:
         nic->set_gesamt_received(received);
     }
 
-    QList<DayValues> days(const TNic* nic)
-    {
-        QList<DayValues> out;
-        for (const DbRow& row : TrafficStatements::allDays(db, nic->Index))
-            out.append({TrafficStatements::dayOfRow(row), row.toDouble(QStringLiteral("received")),
-                        row.toDouble(QStringLiteral("send"))});
-        return out;
-    }
+    QList<DayValues> days(const TNic* nic) { return storedDays(db, nic->Index); }
 
     int read(const std::vector<TNic*>& v, const QDate& today, QDate* fileDay = nullptr)
     {
@@ -94,7 +63,7 @@ protected:
     Database db{Database::programDatabasePath()};
     SampleContext context;
     PendingBookings pending;
-    std::vector<std::unique_ptr<TNic>> owned;
+    StoredAdapters adapters{db, clock, context};
 };
 
 TEST_F(CounterCacheTest, FileHoldsDayAndOneGroupPerEntryAndRestoresOnTheSameDay)

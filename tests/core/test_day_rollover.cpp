@@ -14,25 +14,14 @@
 
 #include <QFile>
 
+#include "support/StoredDays.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
 namespace {
-
-struct DayValues
-{
-    QDate day;
-    double received;
-    double send;
-    bool operator==(const DayValues&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const DayValues& d)
-{
-    return os << d.day.toString(Qt::ISODate).toStdString() << " " << d.received << "/" << d.send;
-}
 
 const QDate kDay(2026, 12, 8);
 const QDate kNextDay(2026, 12, 9);
@@ -55,20 +44,7 @@ protected:
         clearLogVersionTexts();
     }
 
-    TNic* adapter(uint32_t ifIndex)
-    {
-        auto nic = std::make_unique<TNic>(&context);
-        IfRow row;
-        row.index = ifIndex;
-        row.type = 6;
-        row.speed = 100000000;
-        nic->setIdentity(row, false);
-        nic->setDatabase(&db);
-        nic->setClock(&clock);
-        provisionEntry(db, *nic, &row);
-        owned.push_back(std::move(nic));
-        return owned.back().get();
-    }
+    TNic* adapter(uint32_t ifIndex) { return adapters.adapter(ifIndex); }
 
     static void setTotals(TNic* nic, long double received, long double send)
     {
@@ -76,14 +52,7 @@ protected:
         nic->set_gesamt_send(send);
     }
 
-    QList<DayValues> days(const TNic* nic)
-    {
-        QList<DayValues> out;
-        for (const DbRow& row : TrafficStatements::allDays(db, nic->Index))
-            out.append({TrafficStatements::dayOfRow(row), row.toDouble(QStringLiteral("received")),
-                        row.toDouble(QStringLiteral("send"))});
-        return out;
-    }
+    QList<DayValues> days(const TNic* nic) { return storedDays(db, nic->Index); }
 
     // Another connection holds the write lock for longer than bookings wait.
     void lockDatabase()
@@ -113,7 +82,7 @@ protected:
     std::unique_ptr<Database> holder;
     SampleContext context;
     PendingBookings pending;
-    std::vector<std::unique_ptr<TNic>> owned;
+    StoredAdapters adapters{db, clock, context};
     TNic* a = nullptr;
     TNic* b = nullptr;
     std::vector<TNic*> v;
