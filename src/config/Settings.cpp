@@ -81,6 +81,17 @@ bool BerichteLaden(Berichte& b, const QString& iniPath)
     });
 }
 
+namespace {
+
+void writeWindowKeys(const Einstellungen& e, const QString& p)
+{
+    IniWriteInteger(kFenster, QStringLiteral("Left"), e.left, p);
+    IniWriteInteger(kFenster, QStringLiteral("Top"), e.top, p);
+    IniWriteBool(kFenster, QStringLiteral("Visible"), e.visible, p);
+}
+
+} // namespace
+
 bool EinstellungenSpeichern(const Einstellungen& e, const QString& iniPath)
 {
     const QString& p = iniPath;
@@ -97,9 +108,7 @@ bool EinstellungenSpeichern(const Einstellungen& e, const QString& iniPath)
         IniWriteString(kAllgemein, QStringLiteral("Hilfedatei"), e.hilfedatei, p);
         if (!ProxySpeichern(e, p))
             throw IniError("proxy settings not saved");
-        IniWriteInteger(kFenster, QStringLiteral("Left"), e.left, p);
-        IniWriteInteger(kFenster, QStringLiteral("Top"), e.top, p);
-        IniWriteBool(kFenster, QStringLiteral("Visible"), e.visible, p);
+        writeWindowKeys(e, p);
     });
 }
 
@@ -119,9 +128,7 @@ bool FensterSpeichern(const Einstellungen& e, bool withLanguage, const QString& 
 {
     const QString& p = iniPath;
     return guarded([&] {
-        IniWriteInteger(kFenster, QStringLiteral("Left"), e.left, p);
-        IniWriteInteger(kFenster, QStringLiteral("Top"), e.top, p);
-        IniWriteBool(kFenster, QStringLiteral("Visible"), e.visible, p);
+        writeWindowKeys(e, p);
         if (withLanguage)
             IniWriteString(kAllgemein, QStringLiteral("Sprachdateiname"), e.sprachdateiname, p);
         IniWriteFloat(kAllgemein, QStringLiteral("Lastupdate"), e.lastupdate, p);
