@@ -165,14 +165,12 @@ EinstellungenTab::EinstellungenTab(QWidget* parent)
     g4->addWidget(NicEngineIntervall_TrackBar, 3, 0, 1, 2);
     g4->addLayout(ticks, 4, 0, 1, 2);
 
-    auto* left = new QVBoxLayout();
-    left->addWidget(GroupBox1);
-    left->addWidget(GroupBox2);
-    auto* right = new QVBoxLayout();
-    right->addWidget(GroupBox4);
-    right->addWidget(GroupBox3);
-    auto* layout = new QHBoxLayout(this);
+    // One column: the page scrolls down, never sideways.
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
-    layout->addLayout(left);
-    layout->addLayout(right);
+    layout->addWidget(GroupBox1);
+    layout->addWidget(GroupBox2);
+    layout->addWidget(GroupBox4);
+    layout->addWidget(GroupBox3);
+    layout->addStretch();
 }

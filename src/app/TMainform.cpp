@@ -178,6 +178,7 @@ void TMainform::buildWindow()
     settingsScroll->setWidget(TabSheet2);
     settingsScroll->setWidgetResizable(true);
     settingsScroll->setFrameShape(QFrame::NoFrame);
+    settingsScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     PageControl1->addTab(settingsScroll, QStringLiteral("Einstellungen"));
     PageControl1->addTab(TabSheet3, QStringLiteral("Statistiken"));
     PageControl1->addTab(TabSheet4, QStringLiteral("Berichte"));

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QLocale>
 #include <QSlider>
 #include <QTableWidget>
@@ -177,6 +178,23 @@ TEST_F(MainformTest, MinimisingTheActiveWindowHidesItInstead)
     QCoreApplication::processEvents();
     EXPECT_FALSE(form.isVisible());
     EXPECT_FALSE(form.isMinimized());
+}
+
+} // namespace
+
+namespace {
+
+// Renders the two populated pages to PNGs beside the test binary, for a look by eye.
+TEST_F(MainformTest, PagesRenderInsideTheFixedWindow)
+{
+    TMainform form(services, {});
+    form.show();
+    for (int page : {0, 1}) {
+        form.PageControl1->setCurrentIndex(page);
+        const QPixmap shot = form.grab();
+        EXPECT_EQ(shot.width(), 620) << "the window keeps its fixed width";
+        shot.save(QCoreApplication::applicationDirPath() + QStringLiteral("/mainform_page%1.png").arg(page));
+    }
 }
 
 } // namespace
