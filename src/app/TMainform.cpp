@@ -133,7 +133,9 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
         }
     }
     restoreCounters(rows, cacheOnDisk);
-    if (cache == CounterCache::Restored && cacheDay != Tagesdatum) {
+    const bool bookedFromCache = cache == CounterCache::Restored
+        || (cache == CounterCache::Unreadable && cacheDay.isValid()); // groups before the bad one
+    if (bookedFromCache && cacheDay != Tagesdatum) {
         // That day is booked (or owed in the pending file) now: a second crash
         // must not find it in the cache again.
         persistBookedState();
@@ -452,8 +454,6 @@ void TMainform::ApplicationException(const QString& senderClass, const std::exce
     const QString what = e ? QString::fromUtf8(e->what()) : QStringLiteral("Unbekannte Ausnahme");
     const QString className = e ? exceptionClassName(*e) : QStringLiteral("Exception");
     stopTimers();
-    if (!CacheDateiname.isEmpty() && QFileInfo(cachePath()).isFile())
-        QFile::remove(cachePath());
 
     ApplicationState state;
     state.verInfo = m_verInfo.get();
@@ -468,7 +468,7 @@ void TMainform::ApplicationException(const QString& senderClass, const std::exce
     WriteLogLines(applicationExceptionHead(state, what, className, senderClass));
     WriteLogLines(applicationExceptionState(state));
 
-    // Book like a normal close; what cannot be booked stays in the cache.
+    // Book like a normal close: the cache goes once all is booked, or keeps what is not.
     m_closed = true;
     QByteArray cacheContent;
     if (m_started && DBc) {

@@ -141,11 +141,13 @@ void TMainform::DatumsprueftimerTimer()
 
 void TMainform::persistBookedState()
 {
-    if (CacheToHDDTimer->isActive()) {
-        CacheToHDDTimerTimer();
+    QByteArray written;
+    if (CacheToHDDTimer->isActive() && Tagesdatum == m_services.clock->today()
+        && CounterCache::write(cachePath(), v, Tagesdatum, &written)) {
+        writeRestartCounters(written);
         return;
     }
-    // No cache writes: a cache file left from before would bring booked totals back.
+    // No cache written: one left from before would bring booked totals back.
     if (!CacheDateiname.isEmpty() && QFileInfo(cachePath()).isFile())
         QFile::remove(cachePath());
     writeRestartCounters({});

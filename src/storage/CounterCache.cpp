@@ -104,7 +104,9 @@ int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, P
         nic->set_gesamt_send(send);
         nic->set_gesamt_received(received);
         if (day != today) {
-            if (!nic->save_traffic(dayNumberOf(day)))
+            // An amount owed for that day was taken from the same running totals
+            // later than this file: it holds these bytes already.
+            if (!pending.owes(nic, day) && !nic->save_traffic(dayNumberOf(day)))
                 pending.add(nic, day, received, send);
             nic->set_gesamt_received(0);
             nic->set_gesamt_send(0);

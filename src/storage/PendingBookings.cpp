@@ -25,9 +25,13 @@ void PendingBookings::attachFile(const QString& path, const std::vector<TNic*>& 
         bool okSend = false;
         const double received = parts[2].toDouble(&okReceived);
         const double send = parts[3].toDouble(&okSend);
-        const auto entry = std::find_if(v.begin(), v.end(), [&](const TNic* n) { return n->Index == index; });
-        if (entry == v.end() || !day.isValid() || !okReceived || !okSend || received < 0 || send < 0)
+        if (!day.isValid() || !okReceived || !okSend || !(received >= 0) || !(send >= 0))
             continue;
+        const auto entry = std::find_if(v.begin(), v.end(), [&](const TNic* n) { return n->Index == index; });
+        if (entry == v.end()) {
+            m_foreignLines.append(line.trimmed()); // an adapter absent this time; still owed
+            continue;
+        }
         add(*entry, day, received, send);
     }
 }
@@ -36,11 +40,13 @@ void PendingBookings::save() const
 {
     if (m_path.isEmpty())
         return;
-    if (m_bookings.empty()) {
+    if (m_bookings.empty() && m_foreignLines.isEmpty()) {
         QFile::remove(m_path);
         return;
     }
     QByteArray out;
+    for (const QByteArray& line : m_foreignLines)
+        out += line + '\n';
     for (const Booking& b : m_bookings)
         out += b.entry->Index.toUtf8() + '\t' + b.day.toString(Qt::ISODate).toLatin1() + '\t'
             + QByteArray::number(static_cast<double>(b.received), 'f', 0) + '\t'
@@ -103,10 +109,8 @@ long double PendingBookings::pendingSend(const TNic* entry) const
     return sum;
 }
 
-void PendingBookings::forget(const TNic* entry)
+bool PendingBookings::owes(const TNic* entry, const QDate& day) const
 {
-    m_bookings.erase(std::remove_if(m_bookings.begin(), m_bookings.end(),
-                                    [entry](const Booking& b) { return b.entry == entry; }),
-                     m_bookings.end());
-    save();
+    return std::any_of(m_bookings.begin(), m_bookings.end(),
+                       [&](const Booking& b) { return b.entry == entry && b.day == day; });
 }

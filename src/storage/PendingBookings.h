@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <vector>
 
@@ -34,11 +36,14 @@ public:
     // Amounts still owed by `entry`, all days together.
     long double pendingReceived(const TNic* entry) const;
     long double pendingSend(const TNic* entry) const;
-    void forget(const TNic* entry);
+    // Whether an amount of `entry` for `day` is owed.
+    bool owes(const TNic* entry, const QDate& day) const;
 
 private:
     void save() const;
 
     std::vector<Booking> m_bookings;
     QString m_path;
+    // Lines of the file for entries this run does not have: kept as they are.
+    QList<QByteArray> m_foreignLines;
 };

@@ -19,12 +19,9 @@ ShutdownBookingResult bookAtShutdown(const std::vector<TNic*>& v, PendingBooking
         } else {
             result.failed.push_back(nic);
         }
-        // Earlier days still owed go with today's totals rather than be lost.
-        nic->set_gesamt_received(nic->get_gesamt_received() + pending.pendingReceived(nic));
-        nic->set_gesamt_send(nic->get_gesamt_send() + pending.pendingSend(nic));
-        pending.forget(nic);
     }
-    if (result.failed.empty() && pending.isEmpty()) {
+    // Earlier days still owed stay in the pending file, to be booked under their own day.
+    if (result.failed.empty()) {
         bool owed = false;
         for (const TNic* nic : v)
             owed = owed || nic->get_gesamt_received() != 0 || nic->get_gesamt_send() != 0;

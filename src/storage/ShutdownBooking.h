@@ -8,10 +8,10 @@
 class PendingBookings;
 class TNic;
 
-// Books every entry's totals under today at the end of a run. The cache file
-// goes only once everything is booked; when a booking failed, the cache is
-// written instead with what is still owed (booked entries at zero), so the
-// next start books it. Returns the entries whose booking failed.
+// Books every entry's totals under today at the end of a run (and retries the
+// owed earlier days, which otherwise stay owed). The cache file goes only once
+// today is booked; when a booking failed, the cache is written instead with
+// what is still owed today (booked entries at zero), so the next start books it.
 struct ShutdownBookingResult
 {
     std::vector<TNic*> failed;

@@ -225,7 +225,7 @@ TEST_F(ShutdownBookingTest, FailedEntryLeavesACacheWithOnlyItsTotalsForTheNextSt
     EXPECT_EQ(days(a), (QList<DayValues>{{kNextDay, 5000, 7000}})) << "nothing booked twice";
 }
 
-TEST_F(ShutdownBookingTest, PendingEarlierDayIsBookedOrCarriedIntoTheCache)
+TEST_F(ShutdownBookingTest, PendingEarlierDayStaysOwedWhileTheDatabaseIsLocked)
 {
     setTotals(a, 5000, 7000);
     setTotals(b, 10, 20);
@@ -235,14 +235,18 @@ TEST_F(ShutdownBookingTest, PendingEarlierDayIsBookedOrCarriedIntoTheCache)
     setTotals(a, 1, 2);
     setTotals(b, 3, 4);
 
-    // Still locked at shutdown: today's totals and the owed day go into the cache together.
+    // Still locked at shutdown: today's totals go into the cache, the owed day stays owed
+    // (under its own day, never under today's).
     const ShutdownBookingResult result = bookAtShutdown(v, pending, cachePath, kNextDay);
     EXPECT_EQ(result.failed, v);
-    EXPECT_TRUE(pending.isEmpty());
+    EXPECT_EQ(pending.bookings().size(), 2u);
+    EXPECT_TRUE(pending.owes(a, kDay));
     const QString day = QString::number(dayNumberOf(kNextDay));
-    EXPECT_EQ(cacheLines(), (QStringList{day, "0", "7002", "5001", "1", "24", "13"}));
+    EXPECT_EQ(cacheLines(), (QStringList{day, "0", "2", "1", "1", "4", "3"}));
     unlockDatabase();
     EXPECT_TRUE(days(a).isEmpty());
+    EXPECT_TRUE(pending.retry());
+    EXPECT_EQ(days(a), (QList<DayValues>{{kDay, 5000, 7000}}));
 }
 
 TEST_F(ShutdownBookingTest, PendingEarlierDayIsBookedUnderItsOwnDayWhenTheDatabaseIsBack)

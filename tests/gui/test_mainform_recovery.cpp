@@ -216,3 +216,33 @@ TEST_F(MainformRecoveryTest, AGarbledPendingFileIsIgnoredLineByLine)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainformRecoveryTest, AnOwedDayAndAStaleCacheOfThatDayAreBookedOnce)
+{
+    // A kill after the owed amount was saved but before the cache was rewritten.
+    home.write("netzpegel.cache.pending", "00000002\t2026-12-07\t6000\t2000\n");
+    home.write("netzpegel.cache", "46363\r\n0\r\n1500\r\n5000\r\n1\r\n0\r\n0\r\n");
+    TMainform form(services, {});
+    form.DatumsprueftimerTimer();
+    const DayTraffic owed = day(QDate(2026, 12, 7));
+    EXPECT_EQ(owed.rows, 1);
+    EXPECT_EQ(owed.received, 6000) << "the later, larger amount, once";
+    EXPECT_EQ(owed.send, 2000);
+}
+
+TEST_F(MainformRecoveryTest, OwedAmountsOfAnAdapterAbsentThisTimeAreKept)
+{
+    const QByteArray foreign("0000000a\t2026-12-07\t123\t456");
+    home.write("netzpegel.cache.pending", foreign + "\n00000002\t2026-12-07\t1\t2\n");
+    {
+        TMainform form(services, {});
+        form.DatumsprueftimerTimer(); // books eth0's amount
+        form.close();
+    }
+    EXPECT_EQ(day(QDate(2026, 12, 7)).received, 1);
+    EXPECT_EQ(home.read("netzpegel.cache.pending"), foreign + "\n");
+}
+
+} // namespace
