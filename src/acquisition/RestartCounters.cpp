@@ -45,6 +45,9 @@ bool RestartCounters::write(const std::vector<TNic*>& v, const QByteArray& cache
         return false;
     QByteArray out = boot.toLatin1() + '\n' + fingerprint(cacheContent) + '\n';
     for (const TNic* nic : v) {
+        // An entry never sampled has no counters to go on from: its next start is a first sample.
+        if (!nic->sampled())
+            continue;
         long double send = 0;
         long double received = 0;
         nic->get_alte_werte(send, received);

@@ -79,13 +79,13 @@ void TNic::setDfuIdentity(const QString& name)
 
 bool TNic::set_wert_send(long double raw)
 {
-    return sample({alte_send, wert_send, rate_send, gesamt_send}, raw, false);
+    return sample({alte_send, wert_send, rate_send, gesamt_send, sampled_send}, raw, false);
 }
 
 bool TNic::set_wert_received(long double raw)
 {
     // The dial-up entry limits its receive direction at every sample.
-    return sample({alte_received, wert_received, rate_received, gesamt_received}, raw, true);
+    return sample({alte_received, wert_received, rate_received, gesamt_received, sampled_received}, raw, true);
 }
 
 bool TNic::sample(Direction d, long double raw, bool limitEverySample)
@@ -105,7 +105,9 @@ bool TNic::sample(Direction d, long double raw, bool limitEverySample)
     bool limited = false;
     if (m_context->bewareOfTrafficDouble) {
         if (!dfu) {
-            if (d.alte == 0 && maxspeed < rate) {
+            // The first sample of this run: an adapter whose counter stood at 0
+            // when it was sampled has real traffic in its next sample, not history.
+            if (!d.sampled && maxspeed < rate) {
                 rate = maxspeed;
                 limited = true;
             }
@@ -130,6 +132,7 @@ bool TNic::sample(Direction d, long double raw, bool limitEverySample)
         rate = 0;
     d.rate = static_cast<double>(rate);
     d.alte = raw;
+    d.sampled = true;
     return true;
 }
 
@@ -155,6 +158,8 @@ void TNic::set_alte_werte(long double send, long double received)
 {
     alte_send = send;
     alte_received = received;
+    sampled_send = true;
+    sampled_received = true;
 }
 
 bool TNic::save_traffic(double day)

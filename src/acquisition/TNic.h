@@ -43,6 +43,9 @@ public:
 
     // Start from known previous raw counters instead of 0 (restart within one boot).
     void set_alte_werte(long double send, long double received);
+    // Whether the previous raw values are real samples (taken or restored), so
+    // the next sample of an adapter is not a first sample, even at a counter of 0.
+    bool sampled() const { return sampled_send && sampled_received; }
 
     // The connection of the calling thread, and the clock that says which day
     // "today" is (the system clock when none is given). Neither is owned.
@@ -86,6 +89,7 @@ private:
         long double& wert;
         double& rate;
         long double& gesamt;
+        bool& sampled;
     };
     bool sample(Direction d, long double raw, bool limitEverySample);
 
@@ -100,4 +104,6 @@ private:
     long double wert_received = 0;
     double rate_send = 0;
     double rate_received = 0;
+    bool sampled_send = false;
+    bool sampled_received = false;
 };

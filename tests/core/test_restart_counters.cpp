@@ -103,10 +103,13 @@ TEST_F(RestartCountersTest, NoCacheOnEitherSideStillBelongsTogether)
 {
     std::vector<TNic*> before = entries();
     before[0]->set_wert_received(kEth0In);
+    before[0]->set_wert_send(static_cast<long double>(rows[0].outOctets));
     ASSERT_TRUE(counters.write(before, QByteArray()));
     std::vector<TNic*> v = entries();
-    EXPECT_EQ(counters.restore(v, rows, false, QByteArray()), 2);
+    EXPECT_EQ(counters.restore(v, rows, false, QByteArray()), 1) << "a never sampled entry has nothing to go on from";
     EXPECT_EQ(alte(v[0]).second, kEth0In);
+    EXPECT_TRUE(v[0]->sampled());
+    EXPECT_FALSE(v[1]->sampled());
     EXPECT_EQ(counters.restore(entries(), rows, false, kCache), 0) << "a cache appeared that was not written with them";
 }
 

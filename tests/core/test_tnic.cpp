@@ -294,3 +294,36 @@ TEST(TNicIdentity, DialUpEntry)
     EXPECT_EQ(nic.Name, QStringLiteral("DFÜ-Verbindung"));
     EXPECT_TRUE(nic.Mac.isEmpty());
 }
+
+namespace {
+
+// An adapter whose counter stood at 0 when it was first sampled: its next sample
+// is real traffic, not history since the adapter came up, and is counted in full.
+TEST(TNicSample, ACounterAtZeroIsSampledOnlyOnce)
+{
+    SampleContext ctx{1000, true};
+    TNic nic(&ctx);
+    nic.Index = QStringLiteral("00000005");
+    nic.maxspeed = 0; // unknown line speed: a first sample is cut to nothing
+    EXPECT_FALSE(nic.sampled());
+    ASSERT_TRUE(nic.set_wert_received(0));
+    ASSERT_TRUE(nic.set_wert_send(0));
+    EXPECT_TRUE(nic.sampled());
+    ASSERT_TRUE(nic.set_wert_received(4000));
+    ASSERT_TRUE(nic.set_wert_send(300));
+    EXPECT_EQ(nic.get_gesamt_received(), 4000);
+    EXPECT_EQ(nic.get_gesamt_send(), 300);
+
+    TNic fresh(&ctx);
+    fresh.Index = QStringLiteral("00000006");
+    ASSERT_TRUE(fresh.set_wert_received(4000));
+    EXPECT_EQ(fresh.get_gesamt_received(), 0) << "a real first sample is still cut";
+
+    SampleContext tooShort{500, true};
+    TNic early(&tooShort);
+    early.Index = QStringLiteral("00000008");
+    EXPECT_FALSE(early.set_wert_received(0));
+    EXPECT_FALSE(early.sampled()) << "a failed sample is no sample";
+}
+
+} // namespace

@@ -95,3 +95,27 @@ DatabaseWriteLock::~DatabaseWriteLock()
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(m_db);
 }
+
+QStringList trafficTables(const QString& dbPath)
+{
+    QStringList adapters;
+    bool dfu = false;
+    Connection c(dbPath);
+    sqlite3_stmt* stmt = nullptr;
+    if (!c.get()
+        || sqlite3_prepare_v2(c.get(), "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name", -1, &stmt,
+                              nullptr) != SQLITE_OK)
+        return {};
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        const QString name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        if (name == QLatin1String("dfu"))
+            dfu = true;
+        else if (name != QLatin1String("db") && !name.startsWith(QLatin1String("sqlite_"))
+                 && !name.endsWith(QLatin1String("_einstellungen")))
+            adapters << name;
+    }
+    sqlite3_finalize(stmt);
+    if (dfu)
+        adapters << QStringLiteral("dfu");
+    return adapters;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <map>
 
 struct sqlite3;
@@ -20,6 +21,10 @@ std::map<QString, DayTraffic> trafficRows(const QString& dbPath, const QString& 
 
 // The sum over all rows of an adapter's traffic table.
 DayTraffic trafficSum(const QString& dbPath, const QString& table);
+
+// The traffic tables, adapters by interface index (fixed-width hex sorts so),
+// the dial-up entry last: the order in which the program holds the entries.
+QStringList trafficTables(const QString& dbPath);
 
 // Sets "anzeigen" in the settings table "<index>_einstellungen"; false on failure.
 bool setAnzeigen(const QString& dbPath, const QString& index, const QString& anzeigen);

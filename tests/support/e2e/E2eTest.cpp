@@ -52,13 +52,7 @@ LoopbackCounters E2eTest::savedCounters(const QString& index) const
 
 QStringList E2eTest::savedEntries() const
 {
-    // Boot ID and cache fingerprint first, then one line per entry.
-    QStringList ids;
-    const QList<QByteArray> lines = home.read(QStringLiteral("netzpegel.cache.counters")).split('\n');
-    for (qsizetype i = 2; i < lines.size(); ++i)
-        if (const QList<QByteArray> parts = lines[i].split(' '); parts.size() == 3)
-            ids << QString::fromUtf8(parts[0]);
-    return ids;
+    return trafficTables(home.file(QStringLiteral("Datenbank.mdb")));
 }
 
 bool E2eTest::countedUpTo(ProgramRun& run, const LoopbackCounters& kernel) const

@@ -25,7 +25,7 @@ protected:
     // The raw counters the program last counted `index` from, as it saved them
     // (send as tx, received as rx); not valid when there are none.
     LoopbackCounters savedCounters(const QString& index) const;
-    // The entries' IDs in the order the program holds them, as it saved them.
+    // The entries' IDs in the order the program holds them, from its database.
     QStringList savedEntries() const;
     // Waits until `run` has counted lo up to exactly `kernel` and saved it.
     bool countedUpTo(ProgramRun& run, const LoopbackCounters& kernel) const;
