@@ -24,6 +24,18 @@ bool sampleInterfaceTable(InterfaceTable& table, const std::vector<TNic*>& v, bo
     return true;
 }
 
+LiveGridRow liveGridRow(const TNic& nic, const int& base, const TSprache& sprache)
+{
+    LiveGridRow row;
+    row.cells[0] = nic.Name;
+    row.cells[1] = FormatQuantity(nic.get_rate_send(), base, sprache);
+    row.cells[2] = FormatQuantity(nic.get_rate_received(), base, sprache);
+    row.cells[3] = FormatQuantity(nic.get_gesamt_send(), base, sprache);
+    row.cells[4] = FormatQuantity(nic.get_gesamt_received(), base, sprache);
+    row.cells[5] = nic.Index;
+    return row;
+}
+
 std::vector<LiveGridRow> liveGridRows(const std::vector<TNic*>& v, const int& base,
                                       const TSprache& sprache)
 {
@@ -31,14 +43,7 @@ std::vector<LiveGridRow> liveGridRows(const std::vector<TNic*>& v, const int& ba
     for (const TNic* nic : v) {
         if (!nic || !nic->anzeigen_live || nic->isDfu())
             continue;
-        LiveGridRow row;
-        row.cells[0] = nic->Name;
-        row.cells[1] = FormatQuantity(nic->get_rate_send(), base, sprache);
-        row.cells[2] = FormatQuantity(nic->get_rate_received(), base, sprache);
-        row.cells[3] = FormatQuantity(nic->get_gesamt_send(), base, sprache);
-        row.cells[4] = FormatQuantity(nic->get_gesamt_received(), base, sprache);
-        row.cells[5] = nic->Index;
-        out.push_back(std::move(row));
+        out.push_back(liveGridRow(*nic, base, sprache));
     }
     return out;
 }

@@ -22,6 +22,9 @@ struct LiveGridRow
 
 // Data rows the adapter engine writes: every adapter (not the dial-up entry)
 // shown in the live grid, in the order of v.
+// The six texts of one entry's grid row.
+LiveGridRow liveGridRow(const TNic& nic, const int& base, const TSprache& sprache);
+
 std::vector<LiveGridRow> liveGridRows(const std::vector<TNic*>& v, const int& base,
                                       const TSprache& sprache);
 

@@ -26,6 +26,7 @@ class TGraphenform;
 class TSprache;
 class TVerInfo;
 struct IfRow;
+struct LiveGridRow;
 
 // The system interfaces the main window works through; the program passes the
 // Linux implementations, tests pass fakes. Not owned.
@@ -125,7 +126,7 @@ private:
     void createGraphWindow(TNic& nic);
     void restoreCounters(const std::vector<IfRow>& rows, const QByteArray& cacheOnDisk);
     void feedGraph(size_t i);
-    void writeGridRow(int row, const QString (&cells)[6]);
+    void writeGridRow(int row, const LiveGridRow& cells);
     void refillAdapterChooser();
     int selectedEntry() const;
     void writeRestartCounters(const QByteArray& cacheContent);

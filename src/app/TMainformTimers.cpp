@@ -8,7 +8,6 @@
 #include "acquisition/NicSampling.h"
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
-#include "config/QuantityFormat.h"
 #include "config/TSprache.h"
 #include "graph/ui/TGraphenform.h"
 #include "storage/CounterCache.h"
@@ -45,7 +44,7 @@ void TMainform::NicEngineTimer()
             continue;
         try {
             if (nic.anzeigen_live && showing && row < rows.size()) {
-                writeGridRow(static_cast<int>(row), rows[row].cells);
+                writeGridRow(static_cast<int>(row), rows[row]);
                 ++row;
             }
             if (nic.anzeigen_graph)
@@ -76,14 +75,8 @@ void TMainform::DfuEngineTimer()
         if (entry.anzeigen_live && isVisible()) {
             if (grid->rowCount() == 0)
                 RefreshLiveGridRows();
-            const QString cells[6] = {entry.Name,
-                                      FormatQuantity(entry.get_rate_send(), Umrechnungsfaktor, *m_sprache),
-                                      FormatQuantity(entry.get_rate_received(), Umrechnungsfaktor, *m_sprache),
-                                      FormatQuantity(entry.get_gesamt_send(), Umrechnungsfaktor, *m_sprache),
-                                      FormatQuantity(entry.get_gesamt_received(), Umrechnungsfaktor, *m_sprache),
-                                      entry.Index};
             if (grid->rowCount() > 0)
-                writeGridRow(grid->rowCount() - 1, cells);
+                writeGridRow(grid->rowCount() - 1, liveGridRow(entry, Umrechnungsfaktor, *m_sprache));
         }
         if (entry.anzeigen_graph)
             feedGraph(v.size() - 1);
@@ -91,7 +84,7 @@ void TMainform::DfuEngineTimer()
     }
 }
 
-void TMainform::writeGridRow(int row, const QString (&cells)[6])
+void TMainform::writeGridRow(int row, const LiveGridRow& cells)
 {
     QTableWidget* grid = TabSheet1->StringGrid1;
     if (row >= grid->rowCount())
@@ -102,7 +95,7 @@ void TMainform::writeGridRow(int row, const QString (&cells)[6])
             item = new QTableWidgetItem();
             grid->setItem(row, c, item);
         }
-        item->setText(cells[c]);
+        item->setText(cells.cells[c]);
     }
 }
 
