@@ -91,24 +91,6 @@ bool PendingBookings::retry()
     return m_bookings.empty();
 }
 
-long double PendingBookings::pendingReceived(const TNic* entry) const
-{
-    long double sum = 0;
-    for (const Booking& b : m_bookings)
-        if (b.entry == entry)
-            sum += b.received;
-    return sum;
-}
-
-long double PendingBookings::pendingSend(const TNic* entry) const
-{
-    long double sum = 0;
-    for (const Booking& b : m_bookings)
-        if (b.entry == entry)
-            sum += b.send;
-    return sum;
-}
-
 bool PendingBookings::owes(const TNic* entry, const QDate& day) const
 {
     return std::any_of(m_bookings.begin(), m_bookings.end(),

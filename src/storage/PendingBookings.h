@@ -33,9 +33,6 @@ public:
     bool retry();
     bool isEmpty() const { return m_bookings.empty(); }
     const std::vector<Booking>& bookings() const { return m_bookings; }
-    // Amounts still owed by `entry`, all days together.
-    long double pendingReceived(const TNic* entry) const;
-    long double pendingSend(const TNic* entry) const;
     // Whether an amount of `entry` for `day` is owed.
     bool owes(const TNic* entry, const QDate& day) const;
 

@@ -146,8 +146,8 @@ TEST_F(CounterCacheTest, LaterDayBookingThatFailsIsKeptPendingNotLost)
     ASSERT_EQ(pending.bookings().size(), 1u);
     EXPECT_EQ(pending.bookings()[0].entry, b);
     EXPECT_EQ(pending.bookings()[0].day, kFileDay);
-    EXPECT_EQ(pending.pendingSend(b), 30);
-    EXPECT_EQ(pending.pendingReceived(b), 40);
+    EXPECT_EQ(owedSend(pending, b), 30);
+    EXPECT_EQ(owedReceived(pending, b), 40);
     EXPECT_EQ(b->get_gesamt_send(), 0) << "the amounts live in the pending list now";
 
     TrafficStatements::createTrafficTable(db, b->Index);

@@ -151,14 +151,14 @@ TEST_F(DayRolloverTest, FailedBookingStaysPendingAndIsBookedByALaterCheck)
     EXPECT_EQ(rollOverDay(tagesdatum, kNextDay, v, pending), v) << "one report per failing entry";
     EXPECT_EQ(tagesdatum, kNextDay);
     EXPECT_EQ(a->get_gesamt_received(), 0) << "the new day starts at zero all the same";
-    EXPECT_EQ(pending.pendingReceived(a), 5000);
-    EXPECT_EQ(pending.pendingSend(a), 7000);
-    EXPECT_EQ(pending.pendingReceived(b), 10);
+    EXPECT_EQ(owedReceived(pending, a), 5000);
+    EXPECT_EQ(owedSend(pending, a), 7000);
+    EXPECT_EQ(owedReceived(pending, b), 10);
 
     // The new day runs on; checks while the lock holds neither lose nor report again.
     a->set_wert_received(700);
     EXPECT_TRUE(rollOverDay(tagesdatum, kNextDay, v, pending).empty());
-    EXPECT_EQ(pending.pendingReceived(a), 5000);
+    EXPECT_EQ(owedReceived(pending, a), 5000);
 
     unlockDatabase();
     EXPECT_TRUE(rollOverDay(tagesdatum, kNextDay, v, pending).empty());
@@ -180,7 +180,7 @@ TEST_F(DayRolloverTest, PendingAmountsOfOneDayAddUpAndDifferentDaysStayApart)
     setTotals(b, 3, 4);
     rollOverDay(tagesdatum, kNextDay.addDays(1), v, pending);
     ASSERT_EQ(pending.bookings().size(), 2u);
-    EXPECT_EQ(pending.pendingReceived(b), 14);
+    EXPECT_EQ(owedReceived(pending, b), 14);
 
     TrafficStatements::createTrafficTable(db, b->Index);
     EXPECT_TRUE(pending.retry());

@@ -2,6 +2,7 @@
 
 #include "acquisition/Clock.h"
 #include "acquisition/TNic.h"
+#include "storage/PendingBookings.h"
 
 #include <QDate>
 #include <QList>
@@ -23,6 +24,23 @@ struct DayValues
 inline std::ostream& operator<<(std::ostream& os, const DayValues& d)
 {
     return os << d.day.toString(Qt::ISODate).toStdString() << " " << d.received << "/" << d.send;
+}
+
+// Amounts still owed by `entry`, all days together.
+inline long double owedReceived(const PendingBookings& pending, const TNic* entry)
+{
+    long double sum = 0;
+    for (const PendingBookings::Booking& b : pending.bookings())
+        sum += b.entry == entry ? b.received : 0;
+    return sum;
+}
+
+inline long double owedSend(const PendingBookings& pending, const TNic* entry)
+{
+    long double sum = 0;
+    for (const PendingBookings::Booking& b : pending.bookings())
+        sum += b.entry == entry ? b.send : 0;
+    return sum;
 }
 
 // Every row of an adapter's traffic table, by day.
