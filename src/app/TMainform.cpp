@@ -156,6 +156,12 @@ QString TMainform::cachePath() const
     return programFolder() + CacheDateiname;
 }
 
+QList<QWidget*> TMainform::pages() const
+{
+    // Page i of the tab widget shows pages()[i] (the settings page inside its scroll area).
+    return {TabSheet1, TabSheet2, TabSheet3, TabSheet4, TabSheet5};
+}
+
 QString TMainform::stateFileBase() const
 {
     return CacheDateiname.isEmpty() ? QStringLiteral("netzpegel") : CacheDateiname;
@@ -267,7 +273,7 @@ void TMainform::applyLanguage()
 {
     // Texts go to the controls in the file's order; a missing text empties the
     // caption, as a missing file does.
-    const QList<QWidget*> pages = {TabSheet1, TabSheet2, TabSheet3, TabSheet4, TabSheet5};
+    const QList<QWidget*> pages = this->pages();
     for (const ControlText& t : m_sprache->controlTexts()) {
         QWidget* w = objectName() == t.control ? this : findChild<QWidget*>(t.control);
         if (!w)
@@ -459,10 +465,9 @@ void TMainform::ApplicationException(const QString& senderClass, const std::exce
     state.verInfo = m_verInfo.get();
     state.caption = windowTitle();
     state.hasMainWindow = true;
-    state.activePageName = PageControl1->currentWidget() ? PageControl1->currentWidget()->objectName() : QString();
-    if (auto* scroll = qobject_cast<QScrollArea*>(PageControl1->currentWidget()))
-        state.activePageName = scroll->widget()->objectName();
     state.activePageIndex = PageControl1->currentIndex();
+    if (QWidget* page = pages().value(state.activePageIndex))
+        state.activePageName = page->objectName();
     state.v = &v;
     state.graphWindowCount = static_cast<int>(g.size());
     WriteLogLines(applicationExceptionHead(state, what, className, senderClass));

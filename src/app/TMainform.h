@@ -115,6 +115,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    QList<QWidget*> pages() const;
     void buildWindow();
     void connectControls();
     void loadSettings(const QStringList& arguments);
