@@ -6,14 +6,42 @@
 #include "app/SingleInstance.h"
 #include "app/TMainform.h"
 #include "app/UnixSignals.h"
+#include "cli/CommandLine.h"
 #include "config/ProgramFolder.h"
 
+#include <QCoreApplication>
+#include <QTextStream>
 #include <QTimer>
 
+#include <cstdio>
+
 #include <memory>
+#include <optional>
+
+namespace {
+
+// The window-less modes get a core application only: no display, no platform plugin.
+std::optional<int> runWithoutWindow(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (!findCommandLineMode(arguments))
+        return std::nullopt;
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("netzpegel"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return runCommandLine(arguments, out, err);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> code = runWithoutWindow(argc, argv))
+        return *code;
+
     NetzpegelApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("netzpegel"));
     const bool dialogs = qEnvironmentVariableIsEmpty("NETZPEGEL_NO_DIALOGS");

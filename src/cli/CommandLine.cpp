@@ -1,0 +1,64 @@
+#include "cli/CommandLine.h"
+
+#include "config/TVerInfo.h"
+
+namespace {
+
+int runHelp(const QStringList&, QTextStream& out, QTextStream&)
+{
+    out << "Usage: netzpegel [-n]\n"
+           "       Starts the monitor. -n cuts each adapter's first sample to its line speed.\n";
+    for (const CommandLineMode& mode : commandLineModes()) {
+        out << "       netzpegel " << mode.option;
+        if (*mode.usage)
+            out << ' ' << mode.usage;
+        out << "\n           " << mode.summary << '\n';
+    }
+    out << "\nThese modes need no display, work while the monitor runs and never touch its\n"
+           "cache or settings. The program folder is NETZPEGEL_HOME when it is set.\n";
+    return 0;
+}
+
+int runVersion(const QStringList&, QTextStream& out, QTextStream& err)
+{
+    TVerInfo info;
+    if (!info.Lesen(TVerInfo::ownResourcePath())) {
+        err << "netzpegel: the version resource cannot be read\n";
+        return 1;
+    }
+    out << info.ProductName() << ' ' << info.FileVersion() << '\n';
+    return 0;
+}
+
+} // namespace
+
+const std::vector<CommandLineMode>& commandLineModes()
+{
+    static const std::vector<CommandLineMode> modes = {
+        {"--help", "", "Shows this text.", runHelp},
+        {"--version", "", "Shows the product name and version.", runVersion},
+    };
+    return modes;
+}
+
+const CommandLineMode* findCommandLineMode(const QStringList& arguments)
+{
+    for (const QString& argument : arguments)
+        for (const CommandLineMode& mode : commandLineModes())
+            if (argument == QLatin1String(mode.option))
+                return &mode;
+    return nullptr;
+}
+
+std::optional<int> runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    const CommandLineMode* mode = findCommandLineMode(arguments);
+    if (!mode)
+        return std::nullopt;
+    QStringList rest = arguments;
+    rest.removeOne(QLatin1String(mode->option));
+    const int code = mode->run(rest, out, err);
+    out.flush();
+    err.flush();
+    return code;
+}
