@@ -1,30 +1,51 @@
 #include "acquisition/NetlinkInterfaceTable.h"
 
-#include <net/if.h>
-
-#include <QFile>
-
-#include <netlink/addr.h>
-#include <netlink/cache.h>
-#include <netlink/netlink.h>
-#include <netlink/route/link.h>
-
-#include <linux/if_arp.h>
-
-#include <algorithm>
-#include <cstdint>
-#include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <linux/if.h>
+#include <linux/if_link.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
 namespace {
-constexpr long long kMaxMbits = static_cast<long long>(UINT64_MAX / 1000000u);
+
+// The kernel fills a dump datagram up to the reader's buffer, at most 32 KiB.
+constexpr size_t kBufferSize = 32768;
+
+// 64-bit counters where the kernel gives them, else its 32-bit ones.
+struct Counters
+{
+    uint64_t rx = 0;
+    uint64_t tx = 0;
+};
+
+bool countersOf(const rtattr* a, Counters& c)
+{
+    const size_t size = RTA_PAYLOAD(a);
+    if (a->rta_type == IFLA_STATS64 && size >= sizeof(rtnl_link_stats64)) {
+        rtnl_link_stats64 s;
+        std::memcpy(&s, RTA_DATA(a), sizeof s); // attributes are only 4-byte aligned
+        c = {s.rx_bytes, s.tx_bytes};
+        return true;
+    }
+    if (a->rta_type == IFLA_STATS && size >= sizeof(rtnl_link_stats)) {
+        rtnl_link_stats s;
+        std::memcpy(&s, RTA_DATA(a), sizeof s);
+        c = {s.rx_bytes, s.tx_bytes};
+        return true;
+    }
+    return false;
 }
 
+} // namespace
+
 NetlinkInterfaceTable::NetlinkInterfaceTable(const QString& sysfsRoot)
-    : m_sysfsRoot(QFile::encodeName(sysfsRoot).toStdString())
+    : m_sysfs(sysfsRoot)
 {
 }
 
@@ -35,121 +56,171 @@ NetlinkInterfaceTable::~NetlinkInterfaceTable()
 
 bool NetlinkInterfaceTable::open()
 {
-    if (m_sock)
+    if (m_fd >= 0)
         return true;
-    m_sock = nl_socket_alloc();
-    if (!m_sock)
+    m_fd = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
+    if (m_fd < 0)
         return false;
-    if (nl_connect(m_sock, NETLINK_ROUTE) < 0) {
-        nl_socket_free(m_sock);
-        m_sock = nullptr;
+    sockaddr_nl self{};
+    self.nl_family = AF_NETLINK;
+    // A kernel that never answers must not hang the window.
+    const timeval timeout{1, 0};
+    if (::bind(m_fd, reinterpret_cast<sockaddr*>(&self), sizeof self) != 0
+        || ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) != 0) {
+        close();
         return false;
     }
+    m_buffer.resize(kBufferSize);
     return true;
 }
 
 void NetlinkInterfaceTable::close()
 {
-    if (m_cache) {
-        nl_cache_free(m_cache);
-        m_cache = nullptr;
-    }
-    if (m_sock) {
-        nl_socket_free(m_sock);
-        m_sock = nullptr;
-    }
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_known.clear();
 }
 
 bool NetlinkInterfaceTable::isOpen() const
 {
-    return m_sock != nullptr;
+    return m_fd >= 0;
 }
 
 bool NetlinkInterfaceTable::read(std::vector<IfRow>& rows)
 {
-    if (!m_sock)
+    if (m_fd < 0)
         return false;
-    // The cache is kept between reads so that each read is only the dump itself.
-    if (m_cache) {
-        if (nl_cache_refill(m_sock, m_cache) < 0)
-            return false;
-    } else if (rtnl_link_alloc_cache(m_sock, AF_UNSPEC, &m_cache) < 0) {
-        m_cache = nullptr;
+    ++m_reads;
+    std::vector<IfRow>& table = m_scratch; // keeps its capacity from read to read
+    table.clear();
+    if (!sendDumpRequest() || !receiveDump(table))
         return false;
-    }
-
-    std::vector<IfRow> table;
-    table.reserve(static_cast<size_t>(std::max(0, nl_cache_nitems(m_cache))));
-    for (nl_object* obj = nl_cache_get_first(m_cache); obj; obj = nl_cache_get_next(obj)) {
-        auto* link = reinterpret_cast<rtnl_link*>(obj);
-        const char* name = rtnl_link_get_name(link);
-        if (!name)
-            name = "";
-        IfRow row;
-        row.index = static_cast<uint32_t>(rtnl_link_get_ifindex(link));
-        row.name = QString::fromLocal8Bit(name);
-        if (nl_addr* addr = rtnl_link_get_addr(link)) {
-            row.physAddr = QByteArray(static_cast<const char*>(nl_addr_get_binary_addr(addr)),
-                                      static_cast<int>(nl_addr_get_len(addr)));
-        }
-        const unsigned arphrd = rtnl_link_get_arptype(link);
-        row.type = ifTypeOf(arphrd, arphrd == ARPHRD_ETHER && isWireless(name));
-        row.speed = speedOf(name);
-        row.inOctets = rtnl_link_get_stat(link, RTNL_LINK_RX_BYTES);
-        row.outOctets = rtnl_link_get_stat(link, RTNL_LINK_TX_BYTES);
-        row.up = (rtnl_link_get_flags(link) & IFF_UP) != 0;
-        table.push_back(std::move(row));
-    }
-    std::sort(table.begin(), table.end(),
-              [](const IfRow& a, const IfRow& b) { return a.index < b.index; });
+    const auto byIndex = [](const IfRow& a, const IfRow& b) { return a.index < b.index; };
+    if (!std::is_sorted(table.begin(), table.end(), byIndex))
+        std::stable_sort(table.begin(), table.end(), byIndex);
+    // A dump that ran while links changed may list one twice.
+    table.erase(std::unique(table.begin(), table.end(),
+                            [](const IfRow& a, const IfRow& b) { return a.index == b.index; }),
+                table.end());
+    if (m_known.size() > table.size())
+        forgetUnseen();
     rows.swap(table);
     return true;
 }
 
-uint32_t NetlinkInterfaceTable::ifTypeOf(unsigned arphrd, bool wireless)
+bool NetlinkInterfaceTable::sendDumpRequest()
 {
-    switch (arphrd) {
-    case ARPHRD_ETHER:
-        return wireless ? 71 : 6;
-    case ARPHRD_LOOPBACK:
-        return 24;
-    case ARPHRD_PPP:
-        return 23;
-    case ARPHRD_IEEE1394:
-        return 144;
-    default:
-        return 131;
+    struct
+    {
+        nlmsghdr header;
+        ifinfomsg link;
+    } request{};
+    request.header.nlmsg_len = NLMSG_LENGTH(sizeof(ifinfomsg));
+    request.header.nlmsg_type = RTM_GETLINK;
+    request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    request.header.nlmsg_seq = ++m_seq;
+    request.link.ifi_family = AF_UNSPEC;
+    ssize_t sent;
+    do
+        sent = ::send(m_fd, &request, request.header.nlmsg_len, 0);
+    while (sent < 0 && errno == EINTR);
+    return sent == static_cast<ssize_t>(request.header.nlmsg_len);
+}
+
+bool NetlinkInterfaceTable::receiveDump(std::vector<IfRow>& rows)
+{
+    for (;;) {
+        ssize_t n;
+        do
+            n = ::recv(m_fd, m_buffer.data(), m_buffer.size(), MSG_TRUNC);
+        while (n < 0 && errno == EINTR);
+        if (n <= 0)
+            return false;
+        if (static_cast<size_t>(n) > m_buffer.size()) {
+            m_buffer.resize(static_cast<size_t>(n)); // this dump lost a part; the next one fits
+            return false;
+        }
+        int left = static_cast<int>(n);
+        for (auto* h = reinterpret_cast<const nlmsghdr*>(m_buffer.data()); NLMSG_OK(h, left);
+             h = NLMSG_NEXT(h, left)) {
+            // What is left of an earlier dump that failed half way.
+            if (h->nlmsg_seq != m_seq)
+                continue;
+            if (h->nlmsg_type == NLMSG_DONE)
+                return true;
+            if (h->nlmsg_type == NLMSG_ERROR)
+                return false;
+            if (h->nlmsg_type == RTM_NEWLINK)
+                addLink(h, rows);
+        }
     }
 }
 
-bool NetlinkInterfaceTable::isWireless(const char* name) const
+void NetlinkInterfaceTable::addLink(const nlmsghdr* message, std::vector<IfRow>& rows)
 {
-    const std::string path = m_sysfsRoot + '/' + name + "/wireless";
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (message->nlmsg_len < NLMSG_LENGTH(sizeof(ifinfomsg)))
+        return;
+    const auto* link = static_cast<const ifinfomsg*>(NLMSG_DATA(message));
+    const char* name = "";
+    size_t nameLength = 0;
+    const char* addr = nullptr;
+    size_t addrLength = 0;
+    Counters counters;
+    bool counted = false;
+    int left = static_cast<int>(message->nlmsg_len - NLMSG_LENGTH(sizeof(ifinfomsg)));
+    for (auto* a = IFLA_RTA(link); RTA_OK(a, left); a = RTA_NEXT(a, left)) {
+        switch (a->rta_type) {
+        case IFLA_IFNAME:
+            name = static_cast<const char*>(RTA_DATA(a));
+            nameLength = strnlen(name, RTA_PAYLOAD(a));
+            break;
+        case IFLA_ADDRESS:
+            addr = static_cast<const char*>(RTA_DATA(a));
+            addrLength = RTA_PAYLOAD(a);
+            break;
+        case IFLA_STATS64:
+            counted = countersOf(a, counters) || counted;
+            break;
+        case IFLA_STATS:
+            if (!counted)
+                countersOf(a, counters);
+            break;
+        default:
+            break;
+        }
+    }
+
+    const auto index = static_cast<uint32_t>(link->ifi_index);
+    Known& known = m_known[index];
+    const QByteArrayView rawName(name, static_cast<qsizetype>(nameLength));
+    if (known.seen == 0 || known.rawName != rawName || known.arphrd != link->ifi_type) {
+        // First seen (or another interface under a reused index): what does not change.
+        known.rawName = rawName.toByteArray();
+        known.name = QString::fromLocal8Bit(known.rawName);
+        known.arphrd = link->ifi_type;
+        known.type = m_sysfs.ifType(known.arphrd, known.rawName);
+        known.speed = m_sysfs.speed(known.rawName);
+    }
+    const QByteArrayView address(addr, static_cast<qsizetype>(addrLength));
+    if (known.physAddr != address)
+        known.physAddr = address.toByteArray();
+    known.seen = m_reads;
+
+    IfRow& row = rows.emplace_back();
+    row.index = index;
+    row.name = known.name;
+    row.physAddr = known.physAddr;
+    row.type = known.type;
+    row.speed = known.speed;
+    row.inOctets = counters.rx;
+    row.outOctets = counters.tx;
+    row.up = (link->ifi_flags & IFF_UP) != 0;
 }
 
-uint64_t NetlinkInterfaceTable::speedOf(const char* name) const
+void NetlinkInterfaceTable::forgetUnseen()
 {
-    const std::string path = m_sysfsRoot + '/' + name + "/speed";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return 0;
-    char buf[32];
-    const ssize_t n = ::read(fd, buf, sizeof buf - 1);
-    ::close(fd);
-    // Links without a speed refuse the read (EINVAL) or give -1.
-    if (n <= 0)
-        return 0;
-    buf[n] = '\0';
-    char* end = nullptr;
-    errno = 0;
-    const long long mbits = std::strtoll(buf, &end, 10);
-    if (end == buf || errno != 0 || mbits <= 0 || mbits > kMaxMbits)
-        return 0;
-    while (*end == '\n' || *end == ' ')
-        ++end;
-    if (*end != '\0')
-        return 0;
-    return static_cast<uint64_t>(mbits) * 1000000u;
+    // Gone interfaces: an index that comes back is described afresh.
+    for (auto it = m_known.begin(); it != m_known.end();)
+        it = it->second.seen == m_reads ? std::next(it) : m_known.erase(it);
 }

@@ -1,15 +1,18 @@
 #pragma once
 
 #include "acquisition/InterfaceTable.h"
+#include "acquisition/SysfsLinkInfo.h"
 
 #include <QString>
-#include <string>
+#include <unordered_map>
+#include <vector>
 
-struct nl_sock;
-struct nl_cache;
+struct nlmsghdr;
 
-// Interface table read from rtnetlink: one link dump per read(), the speed and
-// the wireless marker from sysfs below `sysfsRoot`.
+// Interface table read from rtnetlink: one link dump per read() on a socket of
+// its own, parsed in place. Name, address, type and speed of an interface are
+// taken when it is first seen (type and speed from sysfs below `sysfsRoot`);
+// after that a read is the dump and its counters.
 class NetlinkInterfaceTable : public InterfaceTable
 {
 public:
@@ -23,14 +26,29 @@ public:
     bool isOpen() const override;
     bool read(std::vector<IfRow>& rows) override;
 
-    // IANA interface type of an ARPHRD link type.
-    static uint32_t ifTypeOf(unsigned arphrd, bool wireless);
-
 private:
-    bool isWireless(const char* name) const;
-    uint64_t speedOf(const char* name) const;
+    // What stays of an interface between reads.
+    struct Known
+    {
+        QByteArray rawName;
+        QString name;
+        QByteArray physAddr;
+        unsigned arphrd = 0;
+        uint32_t type = 0;
+        uint64_t speed = 0;
+        uint64_t seen = 0; // the read that last listed it
+    };
 
-    std::string m_sysfsRoot;
-    nl_sock* m_sock = nullptr;
-    nl_cache* m_cache = nullptr;
+    bool sendDumpRequest();
+    bool receiveDump(std::vector<IfRow>& rows);
+    void addLink(const nlmsghdr* message, std::vector<IfRow>& rows);
+    void forgetUnseen();
+
+    SysfsLinkInfo m_sysfs;
+    int m_fd = -1;
+    uint32_t m_seq = 0;
+    uint64_t m_reads = 0;
+    std::vector<char> m_buffer;
+    std::vector<IfRow> m_scratch;
+    std::unordered_map<uint32_t, Known> m_known;
 };

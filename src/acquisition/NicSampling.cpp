@@ -5,23 +5,44 @@
 
 #include <algorithm>
 
-bool sampleInterfaceTable(InterfaceTable& table, const std::vector<TNic*>& v, bool sonderModus)
+bool InterfaceSampler::sample(InterfaceTable& table, const std::vector<TNic*>& v)
 {
-    std::vector<IfRow> rows;
-    if (!table.read(rows))
+    m_appeared.clear();
+    if (!table.read(m_rows))
         return false;
-    const size_t n = std::min(rows.size(), v.size());
-    for (size_t i = 0; i < n; ++i) {
-        TNic* nic = v[i];
-        if (!nic || !(nic->anzeigen_live || nic->anzeigen_graph) || nic->isDfu())
+    const auto rowOrder = [](const IfRow& a, const IfRow& b) { return a.index < b.index; };
+    if (!std::is_sorted(m_rows.begin(), m_rows.end(), rowOrder))
+        std::stable_sort(m_rows.begin(), m_rows.end(), rowOrder);
+    m_byIndex.clear();
+    for (TNic* nic : v)
+        if (nic && !nic->isDfu())
+            m_byIndex.push_back(nic);
+    const auto byIndex = [](const TNic* a, const TNic* b) { return a->ifIndex() < b->ifIndex(); };
+    if (!std::is_sorted(m_byIndex.begin(), m_byIndex.end(), byIndex))
+        std::stable_sort(m_byIndex.begin(), m_byIndex.end(), byIndex);
+
+    // Both sorted by index: one pass pairs them.
+    auto entry = m_byIndex.begin();
+    for (const IfRow& row : m_rows) {
+        for (; entry != m_byIndex.end() && (*entry)->ifIndex() < row.index; ++entry)
+            (*entry)->clearRates();
+        if (entry == m_byIndex.end() || (*entry)->ifIndex() != row.index) {
+            m_appeared.push_back(row);
             continue;
-        // Position first, ID second: a shifted row is left alone until positions agree again.
-        if (TNic::adapterId(rows[i].index, sonderModus) != nic->Index)
-            continue;
-        nic->set_wert_received(static_cast<long double>(rows[i].inOctets));
-        nic->set_wert_send(static_cast<long double>(rows[i].outOctets));
+        }
+        for (; entry != m_byIndex.end() && (*entry)->ifIndex() == row.index; ++entry)
+            if ((*entry)->anzeigen_live || (*entry)->anzeigen_graph)
+                feedRow(**entry, row);
     }
+    for (; entry != m_byIndex.end(); ++entry)
+        (*entry)->clearRates();
     return true;
+}
+
+void feedRow(TNic& nic, const IfRow& row)
+{
+    nic.set_wert_received(static_cast<long double>(row.inOctets));
+    nic.set_wert_send(static_cast<long double>(row.outOctets));
 }
 
 LiveGridRow liveGridRow(const TNic& nic, const int& base, const TSprache& sprache)

@@ -16,12 +16,11 @@ PppDialupSource::PppDialupSource(InterfaceTable& table)
 DialupStatus PppDialupSource::query()
 {
     DialupStatus status;
-    std::vector<IfRow> rows;
-    if ((!m_table.isOpen() && !m_table.open()) || !m_table.read(rows)) {
+    if ((!m_table.isOpen() && !m_table.open()) || !m_table.read(m_rows)) {
         status.state = DialupStatus::State::EnumerationFailed;
         return status;
     }
-    for (const IfRow& row : rows) {
+    for (const IfRow& row : m_rows) {
         if (row.type != kIfTypePpp || !row.up)
             continue;
         status.state = DialupStatus::State::Connected;

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "acquisition/DialupSource.h"
+#include "acquisition/IfRow.h"
+
+#include <vector>
 
 class InterfaceTable;
 
@@ -14,4 +17,5 @@ public:
 
 private:
     InterfaceTable& m_table;
+    std::vector<IfRow> m_rows;
 };

@@ -4,8 +4,9 @@
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QHash>
 #include <QSaveFile>
+
+#include <algorithm>
 
 namespace {
 
@@ -40,63 +41,76 @@ QString RestartCounters::bootId() const
 
 bool RestartCounters::write(const std::vector<TNic*>& v, const QByteArray& cacheContent) const
 {
+    // Without a boot identity the counters never count, but the list of entries still does.
     const QString boot = bootId();
-    if (boot.isEmpty())
-        return false;
-    QByteArray out = boot.toLatin1() + '\n' + fingerprint(cacheContent) + '\n';
+    QByteArray out = (boot.isEmpty() ? QByteArray("-") : boot.toLatin1()) + '\n' + fingerprint(cacheContent) + '\n';
     for (const TNic* nic : v) {
+        out += nic->Index.toUtf8();
         // An entry never sampled has no counters to go on from: its next start is a first sample.
-        if (!nic->sampled())
-            continue;
-        long double send = 0;
-        long double received = 0;
-        nic->get_alte_werte(send, received);
-        out += nic->Index.toUtf8() + ' ' + counterText(send) + ' ' + counterText(received) + '\n';
+        if (nic->sampled()) {
+            long double send = 0;
+            long double received = 0;
+            nic->get_alte_werte(send, received);
+            out += ' ' + counterText(send) + ' ' + counterText(received);
+        }
+        out += '\n';
     }
     QSaveFile f(m_filePath);
     return f.open(QIODevice::WriteOnly) && f.write(out) == out.size() && f.commit();
 }
 
-int RestartCounters::restore(const std::vector<TNic*>& v, const std::vector<IfRow>& rows, bool sonderModus,
-                             const QByteArray& cacheContent) const
+void RestartCounters::load(const QByteArray& cacheContent)
 {
+    m_owners.clear();
+    m_stored.clear();
     QFile f(m_filePath);
-    const QString boot = bootId();
-    if (boot.isEmpty() || !f.open(QIODevice::ReadOnly))
-        return 0;
+    if (!f.open(QIODevice::ReadOnly))
+        return;
     const QList<QByteArray> lines = f.readAll().split('\n');
-    if (lines.size() < 2 || QString::fromLatin1(lines[0].trimmed()) != boot)
-        return 0; // another boot: the kernel counters started again
-    if (lines[1].trimmed() != fingerprint(cacheContent))
-        return 0; // the totals on disk are not the ones these counters go with
-
-    struct Stored { qulonglong send; qulonglong received; };
-    QHash<QString, Stored> stored;
+    if (lines.size() < 2 || lines[1].trimmed() != fingerprint(cacheContent))
+        return; // the totals on disk are not the ones these counters go with
+    const QString boot = bootId();
+    // Another boot: the kernel counters started again.
+    const bool sameBoot = !boot.isEmpty() && QString::fromLatin1(lines[0].trimmed()) == boot;
     for (qsizetype i = 2; i < lines.size(); ++i) {
         const QList<QByteArray> parts = lines[i].trimmed().split(' ');
-        if (parts.size() != 3)
+        if (parts.size() != 1 && parts.size() != 3)
+            continue;
+        const QString index = QString::fromUtf8(parts[0]);
+        if (index.isEmpty())
+            continue;
+        m_owners << index;
+        if (parts.size() != 3 || !sameBoot)
             continue;
         bool okSend = false;
         bool okReceived = false;
         const Stored s{parts[1].toULongLong(&okSend), parts[2].toULongLong(&okReceived)};
         if (okSend && okReceived)
-            stored.insert(QString::fromUtf8(parts[0]), s);
+            m_stored.insert(index, s);
     }
-    QHash<QString, const IfRow*> current;
-    for (const IfRow& row : rows)
-        current.insert(TNic::adapterId(row.index, sonderModus), &row);
+}
 
+int RestartCounters::restore(const std::vector<TNic*>& v, const std::vector<IfRow>& rows)
+{
     int restored = 0;
     for (TNic* nic : v) {
-        const auto s = stored.constFind(nic->Index);
-        const auto row = current.constFind(nic->Index);
-        if (nic->isDfu() || s == stored.constEnd() || row == current.constEnd())
-            continue;
-        // A counter below the stored one means the adapter was reset: start afresh.
-        if ((*row)->outOctets < s->send || (*row)->inOctets < s->received)
-            continue;
-        nic->set_alte_werte(s->send, s->received);
-        ++restored;
+        const auto row = std::find_if(rows.begin(), rows.end(), [&](const IfRow& r) { return r.index == nic->ifIndex(); });
+        if (row != rows.end() && restore(*nic, *row))
+            ++restored;
     }
     return restored;
+}
+
+bool RestartCounters::restore(TNic& nic, const IfRow& row)
+{
+    const auto s = m_stored.constFind(nic.Index);
+    if (nic.isDfu() || s == m_stored.constEnd())
+        return false;
+    const Stored stored = *s;
+    m_stored.erase(s);
+    // A counter below the stored one means the adapter was reset: start afresh.
+    if (row.outOctets < stored.send || row.inOctets < stored.received)
+        return false;
+    nic.set_alte_werte(stored.send, stored.received);
+    return true;
 }

@@ -68,6 +68,7 @@ void TNic::setIdentity(const IfRow& row, bool sonderModus)
     Name = row.name;
     Mac = macText(row.physAddr);
     Index = adapterId(row.index, sonderModus);
+    m_ifIndex = row.index;
 }
 
 void TNic::setDfuIdentity(const QString& name)
@@ -75,6 +76,7 @@ void TNic::setDfuIdentity(const QString& name)
     Name = name;
     Mac.clear();
     Index = QStringLiteral("dfu");
+    m_ifIndex = 0;
 }
 
 bool TNic::set_wert_send(long double raw)
@@ -152,6 +154,12 @@ bool TNic::set_gesamt_received(long double value)
 {
     gesamt_received = value;
     return true;
+}
+
+void TNic::clearRates()
+{
+    rate_send = 0;
+    rate_received = 0;
 }
 
 void TNic::set_alte_werte(long double send, long double received)

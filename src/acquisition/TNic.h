@@ -28,6 +28,8 @@ public:
     static QString adapterId(uint32_t ifIndex, bool sonderModus);
     static QString macText(const QByteArray& physAddr);
     bool isDfu() const { return Index == QLatin1String("dfu"); }
+    // The interface index the entry was made from; 0 for the dial-up entry.
+    uint32_t ifIndex() const { return m_ifIndex; }
 
     bool set_wert_send(long double raw);
     bool set_wert_received(long double raw);
@@ -40,6 +42,8 @@ public:
     long double get_rate_received() const { return rate_received; }
     bool set_gesamt_send(long double value);
     bool set_gesamt_received(long double value);
+    // Rates of 0 for an interface that is gone; totals and previous raw values stay.
+    void clearRates();
 
     // Start from known previous raw counters instead of 0 (restart within one boot).
     void set_alte_werte(long double send, long double received);
@@ -94,6 +98,7 @@ private:
     bool sample(Direction d, long double raw, bool limitEverySample);
 
     const SampleContext* m_context;
+    uint32_t m_ifIndex = 0;
     Database* m_db = nullptr;
     const Clock* m_clock = nullptr;
     long double alte_send = 0;

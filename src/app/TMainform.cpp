@@ -116,8 +116,13 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     if (QFile f(cachePath()); !QFileInfo(cachePath()).isDir() && f.open(QIODevice::ReadOnly))
         cacheOnDisk = f.readAll();
     m_pending.attachFile(programFolder() + stateFileBase() + QStringLiteral(".pending"), v);
+    m_restartCounters = std::make_unique<RestartCounters>(programFolder() + stateFileBase() + QStringLiteral(".counters"),
+                                                          m_services.bootIdPath);
+    m_restartCounters->load(cacheOnDisk);
+    // The cache's groups go to their adapters by Index, wherever they stand now.
+    CounterCache::Owners owners{m_restartCounters->cacheOwners(), DBc.get()};
     QDate cacheDay;
-    const int cache = CounterCache::read(cachePath(), v, Tagesdatum, m_pending, &cacheDay);
+    const int cache = CounterCache::read(cachePath(), v, Tagesdatum, m_pending, &cacheDay, &owners);
     if (cache == CounterCache::DoesNotFit || cache == CounterCache::Unreadable) {
         // Kept aside before the next write replaces it, so no total is lost.
         const QString first = CounterCache::backupPath(programFolder(), CacheDateiname, Tagesdatum);
@@ -132,12 +137,12 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
             message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error36")));
         }
     }
-    restoreCounters(rows, cacheOnDisk);
+    m_restartCounters->restore(v, rows);
     const bool bookedFromCache = cache == CounterCache::Restored
         || (cache == CounterCache::Unreadable && cacheDay.isValid()); // groups before the bad one
-    if (bookedFromCache && cacheDay != Tagesdatum) {
-        // That day is booked (or owed in the pending file) now: a second crash
-        // must not find it in the cache again.
+    if ((bookedFromCache && cacheDay != Tagesdatum) || owners.bookedAbsent > 0) {
+        // That day (or the totals of adapters gone since) is booked, or owed in
+        // the pending file, now: a second crash must not find it in the cache again.
         persistBookedState();
     }
 
@@ -332,13 +337,8 @@ void TMainform::createEntries(const std::vector<IfRow>& rows)
 {
     m_sampleContext.intervalMs = std::clamp(m_einstellungen.nicEngineIntervallTimer, 1, INT_MAX / 1000) * 1000;
     auto provision = [&](TNic* nic, const IfRow* row) {
-        nic->setDatabase(DBc.get());
-        nic->setClock(m_services.clock);
-        v.push_back(nic);
-        const ProvisioningResult result = provisionEntry(*DBc, *nic, row);
-        for (const QString& key : result.warnings)
+        for (const QString& key : addEntry(nic, row))
             message(MessageSink::Icon::Warning, m_sprache->error(key));
-        createGraphWindow(*nic);
     };
     for (const IfRow& row : rows) {
         auto* nic = new TNic(&m_sampleContext);
@@ -352,20 +352,49 @@ void TMainform::createEntries(const std::vector<IfRow>& rows)
     }
 }
 
-void TMainform::createGraphWindow(TNic& nic)
+QStringList TMainform::addEntry(TNic* nic, const IfRow* row)
+{
+    nic->setDatabase(DBc.get());
+    nic->setClock(m_services.clock);
+    // Adapters stand before the dial-up entry, which stays last.
+    const size_t position = row && !v.empty() && v.back()->isDfu() ? v.size() - 1 : v.size();
+    v.insert(v.begin() + static_cast<std::ptrdiff_t>(position), nic);
+    const ProvisioningResult result = provisionEntry(*DBc, *nic, row);
+    createGraphWindow(*nic, position);
+    return result.warnings;
+}
+
+QStringList TMainform::adoptInterfaces(const std::vector<IfRow>& rows)
+{
+    QStringList warnings;
+    if (rows.empty() || !DBc || m_closed)
+        return warnings;
+    QComboBox* chooser = TabSheet2->Einstellungen_Nic_ComboBox;
+    for (const IfRow& row : rows) {
+        auto* nic = new TNic(&m_sampleContext);
+        nic->setIdentity(row, m_einstellungen.sonderModus);
+        warnings += addEntry(nic, &row);
+        // As a start would: counters saved for it in this boot go on, owed days are booked.
+        if (m_restartCounters)
+            m_restartCounters->restore(*nic, row);
+        m_pending.adopt(nic);
+        if (nic->anzeigen_live || nic->anzeigen_graph)
+            feedRow(*nic, row);
+        const auto position = static_cast<int>(std::find(v.begin(), v.end(), nic) - v.begin());
+        if (chooser->count() + 1 == static_cast<int>(v.size()))
+            chooser->insertItem(position, nic->Name); // the chosen entry stays chosen
+    }
+    RefreshLiveGridRows();
+    return warnings;
+}
+
+void TMainform::createGraphWindow(TNic& nic, size_t position)
 {
     auto* w = new TGraphenform();
     w->SpracheAnwenden(*m_sprache);
     w->setWindowTitle(nic.isDfu() ? nic.Name : nic.Name + QStringLiteral(" (") + nic.Mac + QLatin1Char(')'));
     w->configureFrom(nic);
-    g.push_back(w);
-}
-
-void TMainform::restoreCounters(const std::vector<IfRow>& rows, const QByteArray& cacheOnDisk)
-{
-    m_restartCounters = std::make_unique<RestartCounters>(programFolder() + stateFileBase() + QStringLiteral(".counters"),
-                                                          m_services.bootIdPath);
-    m_restartCounters->restore(v, rows, m_einstellungen.sonderModus, cacheOnDisk);
+    g.insert(g.begin() + static_cast<std::ptrdiff_t>(position), w);
 }
 
 void TMainform::writeRestartCounters(const QByteArray& cacheContent)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acquisition/NicSampling.h"
 #include "acquisition/TNic.h"
 #include "app/MessageSink.h"
 #include "config/Settings.h"
@@ -124,8 +125,9 @@ private:
     void applyLanguage();
     bool openDatabase();
     void createEntries(const std::vector<IfRow>& rows);
-    void createGraphWindow(TNic& nic);
-    void restoreCounters(const std::vector<IfRow>& rows, const QByteArray& cacheOnDisk);
+    QStringList addEntry(TNic* nic, const IfRow* row);
+    QStringList adoptInterfaces(const std::vector<IfRow>& rows);
+    void createGraphWindow(TNic& nic, size_t position);
     void feedGraph(size_t i);
     void writeGridRow(int row, const LiveGridRow& cells);
     void refillAdapterChooser();
@@ -140,6 +142,7 @@ private:
 
     MainformServices m_services;
     SampleContext m_sampleContext;
+    InterfaceSampler m_sampler;
     std::vector<TNic*> v;
     std::vector<TGraphenform*> g;
     std::unique_ptr<TSprache> m_sprache;

@@ -5,9 +5,9 @@
 #include "acquisition/Clock.h"
 #include "acquisition/DayRollover.h"
 #include "acquisition/DialupSampling.h"
-#include "acquisition/NicSampling.h"
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
+#include "config/IniFile.h"
 #include "config/TSprache.h"
 #include "graph/ui/TGraphenform.h"
 #include "storage/CounterCache.h"
@@ -26,9 +26,11 @@ void TMainform::NicEngineTimer()
 {
     m_sampleContext.intervalMs = NicEngine->interval();
     m_sampleContext.bewareOfTrafficDouble = TabSheet2->Bewareoftrafficdouble->isChecked();
+    QStringList warnings;
     try {
-        if (m_services.interfaceTable)
-            sampleInterfaceTable(*m_services.interfaceTable, v, m_einstellungen.sonderModus);
+        // Interfaces that appeared since the last tick are taken on and sampled from now on.
+        if (m_services.interfaceTable && m_sampler.sample(*m_services.interfaceTable, v))
+            warnings = adoptInterfaces(m_sampler.appeared());
     } catch (const std::exception&) {
         message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error9")));
         if (m_closed)
@@ -52,6 +54,11 @@ void TMainform::NicEngineTimer()
         } catch (const std::exception&) {
             // one entry's display failing must not stop the others
         }
+    }
+    for (const QString& key : warnings) {
+        message(MessageSink::Icon::Warning, m_sprache->error(key));
+        if (m_closed)
+            return;
     }
 }
 
@@ -161,8 +168,9 @@ void TMainform::CacheToHDDTimerTimer()
 
 void TMainform::CacheIntervalEditChange(const QString& text)
 {
-    bool ok = false;
-    const qlonglong minutes = text.toLongLong(&ok);
+    // Read as the settings reader reads the key, so "0x0A" is 10 minutes here too.
+    int minutes = 0;
+    const bool ok = parseIniInteger(text.toUtf8(), minutes);
     if (!text.isEmpty() && (!ok || minutes > std::numeric_limits<int>::max() / 60000)) {
         // Too large for the timer: say so and keep the timer as it is.
         message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error6")));
@@ -176,5 +184,5 @@ void TMainform::CacheIntervalEditChange(const QString& text)
     // Tests of the executable cannot wait minutes for a cache write.
     bool testing = false;
     const int testingMs = qEnvironmentVariableIntValue("NETZPEGEL_CACHE_INTERVAL_MS", &testing);
-    CacheToHDDTimer->start(testing && testingMs > 0 ? testingMs : static_cast<int>(minutes) * 60000);
+    CacheToHDDTimer->start(testing && testingMs > 0 ? testingMs : minutes * 60000);
 }

@@ -42,6 +42,18 @@ bool toTotal(const QLocale& locale, const QByteArray& line, long double& out)
     return toNumber(locale, line, out) && std::isfinite(out) && out >= 0;
 }
 
+// The totals of an adapter that has no entry now, booked under the file's day
+// (there is no running total to restore them to), or owed when that fails.
+void bookAbsent(const QString& index, const QDate& day, long double received, long double send,
+                PendingBookings& pending, Database* database)
+{
+    if (pending.owes(index, day))
+        return; // taken from these running totals later than this file
+    if (database && bookOwed(database, index, day, received, send))
+        return;
+    pending.addAbsent(index, day, received, send);
+}
+
 } // namespace
 
 QByteArray content(const std::vector<TNic*>& v, const QDate& today)
@@ -68,7 +80,7 @@ bool write(const QString& path, const std::vector<TNic*>& v, const QDate& today,
 }
 
 int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
-         QDate* fileDay)
+         QDate* fileDay, Owners* owners)
 {
     QFile f(path);
     if (!f.exists() || QFileInfo(path).isDir())
@@ -78,8 +90,9 @@ int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, P
     QList<QByteArray> lines = f.readAll().split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast(); // the last line break ends a line
-    const qsizetype n = static_cast<qsizetype>(v.size());
-    if ((lines.size() - 1) / 3 != n)
+    const qsizetype groups = (lines.size() - 1) / 3;
+    const bool byIndex = owners && !lines.isEmpty() && owners->indexes.size() == groups;
+    if (!byIndex && groups != static_cast<qsizetype>(v.size()))
         return DoesNotFit;
     if (lines.isEmpty())
         return Unreadable;
@@ -94,13 +107,27 @@ int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, P
     if (fileDay)
         *fileDay = day;
 
-    // Groups are matched to entries by order; surplus lines are left alone.
-    for (qsizetype k = 0; k < n; ++k) {
+    // Groups go to entries by Index, else by order; surplus lines are left alone.
+    std::vector<bool> taken(v.size(), false);
+    for (qsizetype k = 0; k < groups; ++k) {
         long double send = 0;
         long double received = 0;
         if (!toTotal(locale, lines[2 + 3 * k], send) || !toTotal(locale, lines[3 + 3 * k], received))
             return Unreadable;
-        TNic* nic = v[static_cast<size_t>(k)];
+        size_t at = static_cast<size_t>(k);
+        if (byIndex) {
+            const QString& index = owners->indexes[k];
+            at = 0;
+            while (at < v.size() && (taken[at] || v[at]->Index != index))
+                ++at;
+            if (at == v.size()) {
+                bookAbsent(index, day, received, send, pending, owners->database);
+                ++owners->bookedAbsent;
+                continue;
+            }
+        }
+        taken[at] = true;
+        TNic* nic = v[at];
         nic->set_gesamt_send(send);
         nic->set_gesamt_received(received);
         if (day != today) {

@@ -3,8 +3,10 @@
 #include <QByteArray>
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
+class Database;
 class PendingBookings;
 class TNic;
 
@@ -25,11 +27,22 @@ QByteArray content(const std::vector<TNic*>& v, const QDate& today);
 // never half of one). False on failure; `written` receives the text on success.
 bool write(const QString& path, const std::vector<TNic*>& v, const QDate& today, QByteArray* written = nullptr);
 
+// Whom the groups of a file belong to. Known, the groups go to the entries
+// with those Indexes, wherever they stand; a group whose adapter has no entry
+// now (its interface is gone) is booked under the file's day through
+// `database`. Unknown (or not one per group), groups go to entries by order.
+struct Owners
+{
+    QStringList indexes;            // the Index of each group, in the file's order
+    Database* database = nullptr;   // books the groups of absent adapters
+    int bookedAbsent = 0;           // out: groups of absent adapters booked or owed
+};
+
 // Restores the totals from the file, or books them under the file's day when
 // that day is over. A booking that fails is kept in `pending` instead of lost.
 // `fileDay` receives the day the file was written on, once it has been read.
 int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
-         QDate* fileDay = nullptr);
+         QDate* fileDay = nullptr, Owners* owners = nullptr);
 
 // Where a cache that does not fit is kept: "backup_" + date + "_" + name, in
 // the same folder. Separators a date may contain become dashes.

@@ -8,6 +8,31 @@
 
 #include <algorithm>
 
+bool bookOwed(Database* db, const QString& index, const QDate& day, long double received, long double send)
+{
+    // A stand-in entry with the amounts as its totals.
+    TNic carrier(nullptr);
+    carrier.Index = index;
+    carrier.setDatabase(db);
+    carrier.set_gesamt_received(received);
+    carrier.set_gesamt_send(send);
+    return carrier.save_traffic(dayNumberOf(day));
+}
+
+bool PendingBookings::parse(const QByteArray& line, Line& out)
+{
+    const QList<QByteArray> parts = line.trimmed().split('\t');
+    if (parts.size() != 4)
+        return false;
+    out.index = QString::fromUtf8(parts[0]);
+    out.day = QDate::fromString(QString::fromLatin1(parts[1]), Qt::ISODate);
+    bool okReceived = false;
+    bool okSend = false;
+    out.received = parts[2].toDouble(&okReceived);
+    out.send = parts[3].toDouble(&okSend);
+    return out.day.isValid() && okReceived && okSend && out.received >= 0 && out.send >= 0;
+}
+
 void PendingBookings::attachFile(const QString& path, const std::vector<TNic*>& v)
 {
     m_path = path;
@@ -16,24 +41,43 @@ void PendingBookings::attachFile(const QString& path, const std::vector<TNic*>& 
         return;
     const QList<QByteArray> lines = f.readAll().split('\n');
     for (const QByteArray& line : lines) {
-        const QList<QByteArray> parts = line.trimmed().split('\t');
-        if (parts.size() != 4)
+        Line owed;
+        if (!parse(line, owed))
             continue;
-        const QString index = QString::fromUtf8(parts[0]);
-        const QDate day = QDate::fromString(QString::fromLatin1(parts[1]), Qt::ISODate);
-        bool okReceived = false;
-        bool okSend = false;
-        const double received = parts[2].toDouble(&okReceived);
-        const double send = parts[3].toDouble(&okSend);
-        if (!day.isValid() || !okReceived || !okSend || !(received >= 0) || !(send >= 0))
-            continue;
-        const auto entry = std::find_if(v.begin(), v.end(), [&](const TNic* n) { return n->Index == index; });
+        const auto entry = std::find_if(v.begin(), v.end(), [&](const TNic* n) { return n->Index == owed.index; });
         if (entry == v.end()) {
             m_foreignLines.append(line.trimmed()); // an adapter absent this time; still owed
             continue;
         }
-        add(*entry, day, received, send);
+        add(*entry, owed.day, owed.received, owed.send);
     }
+}
+
+void PendingBookings::addAbsent(const QString& index, const QDate& day, long double received, long double send)
+{
+    m_foreignLines.append(index.toUtf8() + '\t' + day.toString(Qt::ISODate).toLatin1() + '\t'
+                          + QByteArray::number(static_cast<double>(received), 'f', 0) + '\t'
+                          + QByteArray::number(static_cast<double>(send), 'f', 0));
+    save();
+}
+
+void PendingBookings::adopt(TNic* entry)
+{
+    QList<QByteArray> kept;
+    std::vector<Line> taken;
+    for (const QByteArray& line : std::as_const(m_foreignLines)) {
+        Line owed;
+        if (parse(line, owed) && owed.index == entry->Index)
+            taken.push_back(owed);
+        else
+            kept.append(line);
+    }
+    if (taken.empty())
+        return;
+    m_foreignLines = kept;
+    for (const Line& owed : taken)
+        m_bookings.push_back({entry, owed.day, owed.received, owed.send});
+    save();
 }
 
 void PendingBookings::save() const
@@ -74,14 +118,8 @@ bool PendingBookings::retry()
 {
     std::vector<Booking> left;
     for (const Booking& b : m_bookings) {
-        // A stand-in with the owed amounts books through the entry's own table and connection.
-        TNic carrier(nullptr);
-        carrier.Index = b.entry->Index;
-        carrier.Name = b.entry->Name;
-        carrier.setDatabase(b.entry->database());
-        carrier.set_gesamt_received(b.received);
-        carrier.set_gesamt_send(b.send);
-        if (!carrier.save_traffic(dayNumberOf(b.day)))
+        // Through the entry's own table and connection.
+        if (!bookOwed(b.entry->database(), b.entry->Index, b.day, b.received, b.send))
             left.push_back(b);
     }
     const bool changed = left.size() != m_bookings.size();
@@ -95,4 +133,15 @@ bool PendingBookings::owes(const TNic* entry, const QDate& day) const
 {
     return std::any_of(m_bookings.begin(), m_bookings.end(),
                        [&](const Booking& b) { return b.entry == entry && b.day == day; });
+}
+
+bool PendingBookings::owes(const QString& index, const QDate& day) const
+{
+    if (std::any_of(m_bookings.begin(), m_bookings.end(),
+                    [&](const Booking& b) { return b.entry->Index == index && b.day == day; }))
+        return true;
+    return std::any_of(m_foreignLines.begin(), m_foreignLines.end(), [&](const QByteArray& line) {
+        Line owed;
+        return parse(line, owed) && owed.index == index && owed.day == day;
+    });
 }

@@ -1,10 +1,12 @@
 #include "acquisition/NetlinkInterfaceTable.h"
+#include "acquisition/SysfsLinkInfo.h"
 #include "acquisition/NicSampling.h"
 #include "acquisition/TNic.h"
 #include "fakes/FakeInterfaceTable.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -16,7 +18,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <map>
 #include <memory>
 #include <thread>
 
@@ -129,19 +130,20 @@ TEST(NetlinkInterfaceTable, LoopbackTrafficGrowsCountersAndTotals)
     FakeInterfaceTable replay;
     ASSERT_TRUE(replay.open());
     replay.setRows(before);
-    ASSERT_TRUE(sampleInterfaceTable(replay, v, false));
+    InterfaceSampler sampler;
+    ASSERT_TRUE(sampler.sample(replay, v));
     EXPECT_EQ(v[pos]->get_gesamt_received(), 0); // first sample cut to maxspeed 0
     replay.setRows(after);
-    ASSERT_TRUE(sampleInterfaceTable(replay, v, false));
+    ASSERT_TRUE(sampler.sample(replay, v));
     EXPECT_EQ(v[pos]->get_gesamt_received(), static_cast<long double>(lo1->inOctets - lo0->inOctets));
     EXPECT_EQ(v[pos]->get_gesamt_send(), static_cast<long double>(lo1->outOctets - lo0->outOctets));
 
     // And straight from the kernel.
     const long double received = v[pos]->get_gesamt_received();
     const long double sent = v[pos]->get_gesamt_send();
-    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+    ASSERT_TRUE(sampler.sample(table, v));
     ASSERT_EQ(pushOverLoopback(kPush), kPush);
-    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+    ASSERT_TRUE(sampler.sample(table, v));
     EXPECT_GE(v[pos]->get_gesamt_received() - received, kPush);
     EXPECT_GE(v[pos]->get_gesamt_send() - sent, kPush);
 }
@@ -171,7 +173,78 @@ TEST(NetlinkInterfaceTable, ReadFailsWhileClosedAndLeavesRowsAlone)
     EXPECT_NE(findRow(again, QStringLiteral("lo")), nullptr);
 }
 
-TEST(NetlinkInterfaceTable, TypeAndSpeedFromAFixtureSysfs)
+// Type and speed as sysfs gives them, from a fixture folder laid out as
+// /sys/class/net is: a device link, a wireless folder, a speed file.
+TEST(SysfsLinkInfo, TypeAndSpeedFromAFixture)
+{
+    QTemporaryDir fixture;
+    ASSERT_TRUE(fixture.isValid());
+    QDir root(fixture.path());
+    auto put = [&](const QString& path, const QByteArray& content) {
+        ASSERT_TRUE(root.mkpath(QFileInfo(root.filePath(path)).path()));
+        QFile f(root.filePath(path));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    };
+    ASSERT_TRUE(root.mkpath(QStringLiteral("devices/pci0000:00/0000:00:19.0")));
+    auto device = [&](const QString& name) {
+        ASSERT_TRUE(root.mkpath(name));
+        ASSERT_TRUE(QFile::link(root.filePath(QStringLiteral("devices/pci0000:00/0000:00:19.0")),
+                                root.filePath(name + QStringLiteral("/device"))));
+    };
+    device(QStringLiteral("eth0"));
+    put(QStringLiteral("eth0/speed"), "1000\n");
+    device(QStringLiteral("wlan0"));
+    ASSERT_TRUE(root.mkpath(QStringLiteral("wlan0/wireless")));
+    put(QStringLiteral("wlan0/speed"), "-1\n");                // the kernel's "unknown"
+    put(QStringLiteral("veth0/speed"), "10000\n");             // no device behind it
+    ASSERT_TRUE(root.mkpath(QStringLiteral("br0/bridge")));
+    ASSERT_TRUE(root.mkpath(QStringLiteral("wl-virt/wireless"))); // wireless, but no device
+    put(QStringLiteral("ppp0/speed"), "fast\n");
+    put(QStringLiteral("lo/speed"), "");
+    put(QStringLiteral("tun0/speed"), "10 \n");
+    put(QStringLiteral("huge/speed"), "99999999999999999999\n");
+
+    struct Case
+    {
+        const char* name;
+        unsigned arphrd;
+        uint32_t type;
+        uint64_t speed;
+    };
+    const Case cases[] = {
+        {"eth0", ARPHRD_ETHER, 6, 1000000000ull},   {"wlan0", ARPHRD_ETHER, 71, 0},
+        {"veth0", ARPHRD_ETHER, 131, 10000000000ull}, {"br0", ARPHRD_ETHER, 131, 0},
+        {"wl-virt", ARPHRD_ETHER, 131, 0},          {"ppp0", ARPHRD_PPP, 23, 0},
+        {"lo", ARPHRD_LOOPBACK, 24, 0},             {"tun0", ARPHRD_NONE, 131, 10000000ull},
+        {"gre0", ARPHRD_IPGRE, 131, 0},             {"fw0", ARPHRD_IEEE1394, 144, 0},
+        {"huge", ARPHRD_ETHER, 131, 0},             {"missing", ARPHRD_ETHER, 131, 0},
+        {"..", ARPHRD_ETHER, 131, 0},               {"eth0/../eth0", ARPHRD_ETHER, 131, 0},
+    };
+    const SysfsLinkInfo sysfs(fixture.path());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(sysfs.ifType(c.arphrd, c.name), c.type);
+        EXPECT_EQ(sysfs.speed(c.name), c.speed);
+    }
+}
+
+TEST(SysfsLinkInfo, TypeFromLinkLayerTypeAndSysfs)
+{
+    struct Case { unsigned arphrd; bool device; bool wireless; uint32_t type; };
+    const Case cases[] = {
+        {ARPHRD_ETHER, true, false, 6},       {ARPHRD_ETHER, true, true, 71},      {ARPHRD_ETHER, false, false, 131},
+        {ARPHRD_ETHER, false, true, 131},     {ARPHRD_LOOPBACK, false, false, 24}, {ARPHRD_PPP, false, false, 23},
+        {ARPHRD_IEEE1394, true, false, 144},  {ARPHRD_TUNNEL, false, false, 131},  {ARPHRD_IPGRE, false, false, 131},
+        {ARPHRD_NONE, false, false, 131},     {ARPHRD_INFINIBAND, true, false, 131}, {ARPHRD_IEEE80211, true, true, 131},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SysfsLinkInfo::ifTypeOf(c.arphrd, c.device, c.wireless), c.type)
+            << c.arphrd << " device " << c.device << " wireless " << c.wireless;
+}
+
+// The real table takes type and speed from the sysfs it is given, once per interface.
+TEST(NetlinkInterfaceTable, TypeAndSpeedFromSysfsWhenFirstSeen)
 {
     std::vector<IfRow> real;
     {
@@ -182,67 +255,27 @@ TEST(NetlinkInterfaceTable, TypeAndSpeedFromAFixtureSysfs)
     QTemporaryDir fixture;
     ASSERT_TRUE(fixture.isValid());
     QDir root(fixture.path());
-    auto put = [&](const QString& name, const char* file, const QByteArray& content) {
-        QFile f(root.filePath(name + '/' + file));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    };
-
-    // Expected type and speed per interface name.
-    std::map<QString, std::pair<uint32_t, uint64_t>> expected;
-    int ether = 0;
     for (const IfRow& r : real) {
-        ASSERT_TRUE(root.mkpath(r.name));
-        if (r.name == QLatin1String("lo")) {
-            put(r.name, "speed", "100\n");
-            ASSERT_TRUE(root.mkpath(r.name + "/wireless")); // only Ethernet links can be wireless
-            expected[r.name] = {24, 100000000ull};
-        } else if (r.type == 6 || r.type == 71) {
-            switch (ether++ % 3) {
-            case 0:
-                ASSERT_TRUE(root.mkpath(r.name + "/wireless"));
-                put(r.name, "speed", "-1\n");
-                expected[r.name] = {71, 0};
-                break;
-            case 1:
-                put(r.name, "speed", "10000\n");
-                expected[r.name] = {6, 10000000000ull};
-                break;
-            default:
-                expected[r.name] = {6, 0}; // no speed file
-                break;
-            }
-        } else {
-            put(r.name, "speed", "fast\n");
-            expected[r.name] = {r.type, 0};
-        }
+        ASSERT_TRUE(root.mkpath(r.name + QStringLiteral("/device")));
+        QFile speed(root.filePath(r.name + QStringLiteral("/speed")));
+        ASSERT_TRUE(speed.open(QIODevice::WriteOnly));
+        speed.write("100\n");
     }
-    if (ether == 0)
-        RecordProperty("note", "no Ethernet link on this machine: wireless mapping not exercised");
-
     NetlinkInterfaceTable table(fixture.path());
     ASSERT_TRUE(table.open());
     std::vector<IfRow> rows;
     ASSERT_TRUE(table.read(rows));
-    for (const IfRow& r : rows) {
-        const auto it = expected.find(r.name);
-        if (it == expected.end())
-            continue; // appeared since the first read
-        EXPECT_EQ(r.type, it->second.first) << r.name.toStdString();
-        EXPECT_EQ(r.speed, it->second.second) << r.name.toStdString();
-    }
-}
+    const IfRow* lo = findRow(rows, QStringLiteral("lo"));
+    ASSERT_NE(lo, nullptr);
+    EXPECT_EQ(lo->type, 24u) << "loopback whatever sysfs says";
+    EXPECT_EQ(lo->speed, 100000000u);
 
-TEST(NetlinkInterfaceTable, TypeFromLinkLayerType)
-{
-    struct Case { unsigned arphrd; bool wireless; uint32_t type; };
-    const Case cases[] = {
-        {ARPHRD_ETHER, false, 6},      {ARPHRD_ETHER, true, 71},     {ARPHRD_LOOPBACK, false, 24},
-        {ARPHRD_PPP, false, 23},       {ARPHRD_IEEE1394, false, 144}, {ARPHRD_TUNNEL, false, 131},
-        {ARPHRD_IPGRE, false, 131},    {ARPHRD_NONE, false, 131},     {ARPHRD_INFINIBAND, false, 131},
-        {ARPHRD_IEEE80211, false, 131},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(NetlinkInterfaceTable::ifTypeOf(c.arphrd, c.wireless), c.type)
-            << c.arphrd << " wireless " << c.wireless;
+    // Not read again: a changed sysfs shows only for an interface seen afresh.
+    ASSERT_TRUE(QDir(root.filePath(QStringLiteral("lo"))).removeRecursively());
+    ASSERT_TRUE(table.read(rows));
+    EXPECT_EQ(findRow(rows, QStringLiteral("lo"))->speed, 100000000u);
+    table.close();
+    ASSERT_TRUE(table.open());
+    ASSERT_TRUE(table.read(rows));
+    EXPECT_EQ(findRow(rows, QStringLiteral("lo"))->speed, 0u);
 }

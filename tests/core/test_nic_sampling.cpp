@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <set>
 
@@ -50,96 +52,169 @@ protected:
         }
     }
 
+    bool sample() { return sampler.sample(table, v); }
+
     SampleContext ctx{1000, false};
     FakeInterfaceTable table;
+    InterfaceSampler sampler;
     std::vector<std::unique_ptr<TNic>> owned;
     std::vector<TNic*> v;
 };
 
 } // namespace
 
-TEST_F(NicSamplingTest, RowsFeedTheEntryAtTheirPositionWithTheSameId)
+TEST_F(NicSamplingTest, RowsFeedTheEntryWithTheirInterfaceIndex)
 {
     table.setRows({FakeInterfaceTable::row(1, "lo", 100, 10), FakeInterfaceTable::row(2, "eth0", 200, 20),
                    FakeInterfaceTable::row(5, "wlan0", 500, 50)});
     makeEntries();
-    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+    ASSERT_TRUE(sample());
     expectTotals({{100, 10}, {200, 20}, {500, 50}});
 
     table.addOctets(1, 1, 2);
     table.addOctets(2, 30, 40);
     table.addOctets(5, 5000, 6000);
-    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+    ASSERT_TRUE(sample());
     expectTotals({{101, 12}, {230, 60}, {5500, 6050}});
     EXPECT_EQ(v[2]->get_rate_received(), 5000);
     EXPECT_EQ(v[2]->get_rate_send(), 6000);
     EXPECT_EQ(table.readCount(), 2);
+    EXPECT_TRUE(sampler.appeared().empty());
 }
 
-TEST_F(NicSamplingTest, SonderModusMatchesOnTheShortId)
+TEST_F(NicSamplingTest, SonderModusIdsThatCollideStillCountApart)
 {
-    // 65539 and 131075 both end in 0003: only the position tells them apart.
+    // 65539 and 131075 both end in 0003: their interface indexes tell them apart.
     table.setRows({FakeInterfaceTable::row(65539, "a", 100, 10), FakeInterfaceTable::row(131075, "b", 200, 20)});
     makeEntries(true);
     ASSERT_EQ(v[0]->Index, QStringLiteral("0003"));
     ASSERT_EQ(v[1]->Index, QStringLiteral("0003"));
-
-    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
-    expectTotals({{0, 0}, {0, 0}});
-    ASSERT_TRUE(sampleInterfaceTable(table, v, true));
-    expectTotals({{100, 10}, {200, 20}});
+    table.setRows({table.rows()[1], table.rows()[0]});
+    table.addOctets(131075, 7, 0);
+    ASSERT_TRUE(sample());
+    expectTotals({{100, 10}, {207, 20}});
 }
 
-TEST_F(NicSamplingTest, ShiftedRowsStopCountingUntilPositionsAgree)
+// Interfaces come and go between ticks; every adapter counts exactly its own
+// counters' growth, nothing twice, whatever position its row has.
+TEST_F(NicSamplingTest, AdaptersCountTheirOwnRowsWhileOthersComeAndGo)
 {
-    const IfRow lo = FakeInterfaceTable::row(1, "lo", 1000, 1000);
-    const IfRow eth = FakeInterfaceTable::row(2, "eth0", 2000, 2000);
-    const IfRow wlan = FakeInterfaceTable::row(5, "wlan0", 5000, 5000);
-    table.setRows({lo, eth, wlan});
+    table.setRows({FakeInterfaceTable::row(1, "lo", 1000, 1000), FakeInterfaceTable::row(2, "eth0", 2000, 2000),
+                   FakeInterfaceTable::row(5, "wlan0", 5000, 5000)});
     makeEntries();
-    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
-    expectTotals({{1000, 1000}, {2000, 2000}, {5000, 5000}});
+    ASSERT_TRUE(sample());
+    std::vector<std::pair<long double, long double>> expected = {{1000, 1000}, {2000, 2000}, {5000, 5000}};
+    const uint32_t indexes[] = {1, 2, 5};
+    // Grows every present row; returns the indexes the sampler offered as new.
+    auto tick = [&](uint64_t in, uint64_t out) {
+        for (size_t k = 0; k < 3; ++k) {
+            if (table.addOctets(indexes[k], in, out)) {
+                expected[k].first += in;
+                expected[k].second += out;
+            }
+        }
+        table.addOctets(3, 999, 999);
+        EXPECT_TRUE(sample());
+        expectTotals(expected);
+        std::vector<uint32_t> appeared;
+        for (const IfRow& r : sampler.appeared())
+            appeared.push_back(r.index);
+        return appeared;
+    };
+    auto without = [&](uint32_t index) {
+        std::vector<IfRow> r = table.rows();
+        std::erase_if(r, [&](const IfRow& x) { return x.index == index; });
+        table.setRows(r);
+    };
 
-    // A new interface sorts in before wlan0: wlan0 slides out of its position.
-    table.setRows({lo, eth, FakeInterfaceTable::row(3, "tun0", 3000, 3000), wlan});
-    table.addOctets(1, 10, 10);
-    table.addOctets(2, 20, 20);
-    table.addOctets(5, 50, 50);
-    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
-    expectTotals({{1010, 1010}, {2020, 2020}, {5000, 5000}});
-
-    // eth0 goes away: wlan0 is back at its position, eth0's place is taken by tun0.
-    table.setRows({table.rows()[0], table.rows()[2], table.rows()[3]});
-    table.addOctets(5, 50, 50);
-    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
-    expectTotals({{1010, 1010}, {2020, 2020}, {5100, 5100}});
-    EXPECT_EQ(v[1]->get_wert_received(), 2020);
-
-    // eth0 returns with more traffic: the gap is counted at its next sample.
-    IfRow eth2 = eth;
-    eth2.inOctets = 2500;
-    eth2.outOctets = 2600;
-    table.setRows({table.rows()[0], eth2, table.rows()[2]});
-    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
-    expectTotals({{1010, 1010}, {2500, 2600}, {5100, 5100}});
+    // A row inserted before wlan0.
+    table.setRows({table.rows()[0], table.rows()[1], FakeInterfaceTable::row(3, "tun0", 3000, 3000), table.rows()[2]});
+    EXPECT_EQ(tick(10, 20), std::vector<uint32_t>{3});
+    // eth0, below wlan0, removed; wlan0 keeps counting.
+    IfRow eth = *std::find_if(table.rows().begin(), table.rows().end(), [](const IfRow& r) { return r.index == 2; });
+    without(2);
+    EXPECT_EQ(tick(100, 200), std::vector<uint32_t>{3});
+    // Rows served in reverse order.
+    std::reverse(table.rows().begin(), table.rows().end());
+    EXPECT_EQ(tick(1000, 2000), std::vector<uint32_t>{3});
+    // eth0 back under its index, with traffic from while it was gone: counted once, now.
+    eth.inOctets += 500;
+    eth.outOctets += 600;
+    expected[1].first += 500;
+    expected[1].second += 600;
+    table.rows().push_back(eth);
+    EXPECT_EQ(tick(10000, 20000), std::vector<uint32_t>{3});
+    EXPECT_EQ(v[1]->get_rate_received(), 10500);
+    // lo, the lowest index, removed.
+    without(1);
+    EXPECT_EQ(tick(7, 8), std::vector<uint32_t>{3});
 }
 
-TEST_F(NicSamplingTest, ExtraRowsAndTheDialUpEntryAreLeftAlone)
+TEST_F(NicSamplingTest, AGoneInterfaceShowsNoRateAndKeepsItsTotals)
+{
+    table.setRows({FakeInterfaceTable::row(1, "lo", 100, 10), FakeInterfaceTable::row(2, "eth0", 200, 20)});
+    makeEntries();
+    ASSERT_TRUE(sample());
+    table.addOctets(2, 50, 60);
+    ASSERT_TRUE(sample());
+    EXPECT_EQ(v[1]->get_rate_received(), 50);
+    table.setRows({table.rows()[0]});
+    ASSERT_TRUE(sample());
+    EXPECT_EQ(v[1]->get_rate_received(), 0);
+    EXPECT_EQ(v[1]->get_rate_send(), 0);
+    expectTotals({{100, 10}, {250, 80}});
+}
+
+TEST_F(NicSamplingTest, RowsWithoutAnEntryAreOfferedAndTheDialUpEntryIsLeftAlone)
 {
     table.setRows({FakeInterfaceTable::row(1, "lo", 100, 10)});
     makeEntries();
     TNic* dfu = addDfu();
-    table.setRows({FakeInterfaceTable::row(1, "lo", 100, 10), FakeInterfaceTable::row(2, "eth0", 200, 20),
-                   FakeInterfaceTable::row(3, "eth1", 300, 30)});
-    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+    table.setRows({FakeInterfaceTable::row(1, "lo", 100, 10), FakeInterfaceTable::row(3, "eth1", 300, 30),
+                   FakeInterfaceTable::row(2, "eth0", 200, 20)});
+    ASSERT_TRUE(sample());
     expectTotals({{100, 10}, {0, 0}});
     EXPECT_EQ(dfu->get_wert_received(), 0);
     EXPECT_EQ(dfu->get_wert_send(), 0);
+    ASSERT_EQ(sampler.appeared().size(), 2u);
+    EXPECT_EQ(sampler.appeared()[0].name, QStringLiteral("eth0")) << "in index order";
+    EXPECT_EQ(sampler.appeared()[1].name, QStringLiteral("eth1"));
+    EXPECT_EQ(sampler.appeared()[1].inOctets, 300u);
 
-    // Fewer rows than entries: the entries beyond the table keep their values.
-    table.setRows({FakeInterfaceTable::row(1, "lo", 150, 15)});
-    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
-    expectTotals({{150, 15}, {0, 0}});
+    // A failed read offers nothing.
+    table.setReadFails(true);
+    EXPECT_FALSE(sample());
+    EXPECT_TRUE(sampler.appeared().empty());
+}
+
+TEST_F(NicSamplingTest, FiveHundredInterfacesComingAndGoing)
+{
+    std::vector<IfRow> rows;
+    for (uint32_t i = 1; i <= 500; ++i)
+        rows.push_back(FakeInterfaceTable::row(i * 7, QStringLiteral("veth%1").arg(i), i, i));
+    table.setRows(rows);
+    makeEntries();
+    ASSERT_TRUE(sample());
+    // Every other interface goes; the others grow by 1000 a tick; the gone ones
+    // grow by 5 while away and come back.
+    std::vector<IfRow> half;
+    for (size_t i = 0; i < rows.size(); i += 2)
+        half.push_back(rows[i]);
+    table.setRows(half);
+    for (int tick = 0; tick < 3; ++tick) {
+        for (IfRow& r : table.rows())
+            r.inOctets += 1000;
+        ASSERT_TRUE(sample());
+    }
+    for (size_t i = 0; i < rows.size(); ++i)
+        rows[i].inOctets = i % 2 == 0 ? rows[i].inOctets + 3000 : rows[i].inOctets + 5;
+    table.setRows(rows);
+    ASSERT_TRUE(sample());
+    for (size_t i = 0; i < v.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(v[i]->get_gesamt_received(), static_cast<long double>(rows[i].inOctets));
+    }
+    EXPECT_TRUE(sampler.appeared().empty());
 }
 
 TEST_F(NicSamplingTest, EntriesWithBothFlagsOffKeepTheirTotals)
@@ -154,7 +229,7 @@ TEST_F(NicSamplingTest, EntriesWithBothFlagsOffKeepTheirTotals)
         table.addOctets(1, 1000, 1000);
         table.addOctets(2, 1000, 1000);
         table.addOctets(3, 1000000, 1000000);
-        ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+        ASSERT_TRUE(sample());
     }
     expectTotals({{3100, 3010}, {3200, 3020}, {0, 0}});
     EXPECT_EQ(v[2]->get_wert_received(), 0);
@@ -164,12 +239,12 @@ TEST_F(NicSamplingTest, FailedReadUpdatesNothing)
 {
     table.setRows({FakeInterfaceTable::row(1, "lo", 100, 10), FakeInterfaceTable::row(2, "eth0", 200, 20)});
     makeEntries();
-    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+    ASSERT_TRUE(sample());
     table.addOctets(1, 5, 5);
     table.addOctets(2, 7, 7);
 
     table.setReadFails(true);
-    EXPECT_FALSE(sampleInterfaceTable(table, v, false));
+    EXPECT_FALSE(sample());
     expectTotals({{100, 10}, {200, 20}});
     for (TNic* nic : v) {
         long double s = 0, r = 0;
@@ -181,11 +256,11 @@ TEST_F(NicSamplingTest, FailedReadUpdatesNothing)
 
     table.setReadFails(false);
     table.close();
-    EXPECT_FALSE(sampleInterfaceTable(table, v, false));
+    EXPECT_FALSE(sample());
     expectTotals({{100, 10}, {200, 20}});
 
     ASSERT_TRUE(table.open());
-    ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+    ASSERT_TRUE(sample());
     expectTotals({{105, 15}, {207, 27}});
 }
 
@@ -219,7 +294,7 @@ TEST_F(NicSamplingTest, LiveGridTextsForTwoTicks)
             totals[k][0] += t.add[k][0];
             totals[k][1] += t.add[k][1];
         }
-        ASSERT_TRUE(sampleInterfaceTable(table, v, false));
+        ASSERT_TRUE(sample());
         const std::vector<LiveGridRow> rows = liveGridRows(v, t.base, sprache);
         ASSERT_EQ(rows.size(), 2u);
         const TNic* shown[2] = {v[0], v[2]};

@@ -64,6 +64,13 @@ protected:
         ASSERT_TRUE(counters.write(v, kCache));
     }
 
+    // What a start finds: the file read with the cache on disk, then the entries restored.
+    int restore(const std::vector<TNic*>& v, const QByteArray& cache)
+    {
+        counters.load(cache);
+        return counters.restore(v, rows);
+    }
+
     static Counters alte(const TNic* nic)
     {
         long double send = 0;
@@ -87,7 +94,7 @@ TEST_F(RestartCountersTest, SameBootAndSameCacheStartFromTheStoredCounters)
     rows[0].outOctets += 700;
 
     std::vector<TNic*> v = entries();
-    EXPECT_EQ(counters.restore(v, rows, false, kCache), 2);
+    EXPECT_EQ(restore(v, kCache), 2);
     EXPECT_EQ(alte(v[0]), Counters(kEth0Out, kEth0In));
     EXPECT_EQ(alte(v[1]), Counters(kWlanOut, kWlanIn));
     EXPECT_EQ(alte(v[2]), Counters(0, 0)) << "a dial-up connection starts afresh";
@@ -106,11 +113,11 @@ TEST_F(RestartCountersTest, NoCacheOnEitherSideStillBelongsTogether)
     before[0]->set_wert_send(static_cast<long double>(rows[0].outOctets));
     ASSERT_TRUE(counters.write(before, QByteArray()));
     std::vector<TNic*> v = entries();
-    EXPECT_EQ(counters.restore(v, rows, false, QByteArray()), 1) << "a never sampled entry has nothing to go on from";
+    EXPECT_EQ(restore(v, QByteArray()), 1) << "a never sampled entry has nothing to go on from";
     EXPECT_EQ(alte(v[0]).second, kEth0In);
     EXPECT_TRUE(v[0]->sampled());
     EXPECT_FALSE(v[1]->sampled());
-    EXPECT_EQ(counters.restore(entries(), rows, false, kCache), 0) << "a cache appeared that was not written with them";
+    EXPECT_EQ(restore(entries(), kCache), 0) << "a cache appeared that was not written with them";
 }
 
 TEST_F(RestartCountersTest, CountersThatDoNotBelongAreNotUsed)
@@ -140,7 +147,7 @@ TEST_F(RestartCountersTest, CountersThatDoNotBelongAreNotUsed)
         previousRun();
         c.change();
         std::vector<TNic*> v = entries();
-        EXPECT_EQ(counters.restore(v, rows, false, c.cache), c.restored);
+        EXPECT_EQ(restore(v, c.cache), c.restored);
         int started = 0;
         for (TNic* nic : v)
             started += alte(nic) != Counters(0, 0) ? 1 : 0;
@@ -156,19 +163,72 @@ TEST_F(RestartCountersTest, DamagedLinesAreSkippedAndTheRestIsUsed)
     file += "00000009 1\n";
     home.write(QStringLiteral("netzpegel.counters"), file);
     std::vector<TNic*> v = entries();
-    EXPECT_EQ(counters.restore(v, rows, false, kCache), 1);
+    EXPECT_EQ(restore(v, kCache), 1);
     EXPECT_EQ(alte(v[0]).second, kEth0In);
     EXPECT_EQ(alte(v[1]).second, 0);
 }
 
-TEST_F(RestartCountersTest, WriteFailsWithoutABootIdOrAFolder)
+TEST_F(RestartCountersTest, TheFileNamesTheEntryOfEveryCacheGroupInOrder)
+{
+    previousRun();
+    counters.load(kCache);
+    const QStringList owners{QStringLiteral("00000002"), QStringLiteral("00000003"), QStringLiteral("dfu")};
+    EXPECT_EQ(counters.cacheOwners(), owners);
+
+    // Never sampled entries are named too: the cache has a group for each.
+    std::vector<TNic*> v = entries();
+    ASSERT_TRUE(counters.write(v, kCache));
+    counters.load(kCache);
+    EXPECT_EQ(counters.cacheOwners(), owners);
+    EXPECT_EQ(counters.restore(v, rows), 0);
+
+    // Another boot makes the counters useless, not the names.
+    previousRun();
+    home.write(QStringLiteral("boot_id"), "boot-two\n");
+    counters.load(kCache);
+    EXPECT_EQ(counters.cacheOwners(), owners);
+    EXPECT_EQ(counters.restore(entries(), rows), 0);
+
+    // Without a boot identity the names are still written.
+    QFile::remove(home.file(QStringLiteral("boot_id")));
+    ASSERT_TRUE(counters.write(entries(), kCache));
+    counters.load(kCache);
+    EXPECT_EQ(counters.cacheOwners(), owners);
+
+    // With another cache neither counts.
+    counters.load(QByteArray(kCache).replace("100", "101"));
+    EXPECT_TRUE(counters.cacheOwners().isEmpty());
+}
+
+TEST_F(RestartCountersTest, AnAdapterAdoptedLaterInTheRunTakesItsStoredCountersOnce)
+{
+    previousRun();
+    const IfRow eth0 = rows[0];
+    rows.erase(rows.begin()); // eth0 is not there when the program starts
+    counters.load(kCache);
+    std::vector<TNic*> v = entries();
+    EXPECT_EQ(counters.restore(v, rows), 1);
+
+    IfRow back = eth0;
+    back.inOctets += 64;
+    auto adopted = std::make_unique<TNic>(&context);
+    adopted->setIdentity(back, false);
+    ASSERT_TRUE(counters.restore(*adopted, back));
+    EXPECT_EQ(alte(adopted.get()), Counters(kEth0Out, kEth0In));
+    adopted->set_wert_received(static_cast<long double>(back.inOctets));
+    EXPECT_EQ(adopted->get_gesamt_received(), 64) << "only what came since the counters were saved";
+
+    TNic again(&context);
+    again.setIdentity(back, false);
+    EXPECT_FALSE(counters.restore(again, back)) << "used once";
+}
+
+TEST_F(RestartCountersTest, WriteFailsWithoutAFolder)
 {
     std::vector<TNic*> v = entries();
     RestartCounters noFolder(home.file(QStringLiteral("fehlt/netzpegel.counters")), home.file(QStringLiteral("boot_id")));
     EXPECT_FALSE(noFolder.write(v, kCache));
-    QFile::remove(home.file(QStringLiteral("boot_id")));
-    EXPECT_FALSE(counters.write(v, kCache));
-    EXPECT_FALSE(QFile::exists(counters.filePath()));
+    EXPECT_FALSE(QFile::exists(noFolder.filePath()));
 }
 
 } // namespace
