@@ -1,6 +1,6 @@
 #include "support/e2e/NetnsSandbox.h"
 
-#include "support/e2e/LoopbackTraffic.h"
+#include "support/e2e/TrafficSource.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -72,11 +72,16 @@ QStringList NetnsSandbox::execArguments(const QString& program, const QStringLis
 
 LoopbackCounters NetnsSandbox::loopback() const
 {
+    return counters(QStringLiteral("lo"));
+}
+
+LoopbackCounters NetnsSandbox::counters(const QString& interface) const
+{
     // `ip netns exec` mounts the namespace's own sysfs for the command it runs.
     QByteArray out;
     LoopbackCounters c;
-    if (!runIp(execArguments(QStringLiteral("cat"), {QStringLiteral("/sys/class/net/lo/statistics/rx_bytes"),
-                                                       QStringLiteral("/sys/class/net/lo/statistics/tx_bytes")}),
+    const QString folder = QStringLiteral("/sys/class/net/") + interface + QStringLiteral("/statistics/");
+    if (!runIp(execArguments(QStringLiteral("cat"), {folder + QStringLiteral("rx_bytes"), folder + QStringLiteral("tx_bytes")}),
                &out))
         return c;
     const QList<QByteArray> lines = out.trimmed().split('\n');
@@ -92,10 +97,34 @@ LoopbackCounters NetnsSandbox::loopback() const
 
 int NetnsSandbox::loopbackIfIndex() const
 {
+    return ifIndex(QStringLiteral("lo"));
+}
+
+int NetnsSandbox::ifIndex(const QString& interface) const
+{
     QByteArray out;
-    if (!runIp(execArguments(QStringLiteral("cat"), {QStringLiteral("/sys/class/net/lo/ifindex")}), &out))
+    if (!runIp(execArguments(QStringLiteral("cat"), {QStringLiteral("/sys/class/net/") + interface + QStringLiteral("/ifindex")}),
+               &out))
         return 0;
     return out.trimmed().toInt();
+}
+
+bool NetnsSandbox::ip(const QStringList& arguments) const
+{
+    return runIp(QStringList{QStringLiteral("-n"), m_name} + arguments);
+}
+
+bool NetnsSandbox::quiet() const
+{
+    return runIp(execArguments(QStringLiteral("sysctl"), {QStringLiteral("-q"), QStringLiteral("-w"),
+                                                          QStringLiteral("net.ipv6.conf.all.disable_ipv6=1"),
+                                                          QStringLiteral("net.ipv6.conf.default.disable_ipv6=1")}));
+}
+
+bool NetnsSandbox::pushFrames(const QString& interface, qint64 bytes) const
+{
+    return runIp(execArguments(QCoreApplication::applicationFilePath(),
+                               {QString::fromLatin1(kPushFramesArgument), interface, QString::number(bytes)}));
 }
 
 bool NetnsSandbox::pushTraffic(qint64 bytes) const

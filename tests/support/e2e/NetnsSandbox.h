@@ -34,6 +34,16 @@ public:
     // Sends `bytes` of payload over lo inside the namespace; false on failure.
     bool pushTraffic(qint64 bytes) const;
 
+    // Octet counters and index of any interface of the namespace (invalid / 0 when unreadable).
+    LoopbackCounters counters(const QString& interface) const;
+    int ifIndex(const QString& interface) const;
+    // `ip -n <namespace> <arguments>`, e.g. {"link", "add", ...}; false on failure.
+    bool ip(const QStringList& arguments) const;
+    // Without IPv6 the namespace's interfaces send nothing of their own accord.
+    bool quiet() const;
+    // Sends Ethernet frames carrying `bytes` of payload out of `interface`; false on failure.
+    bool pushFrames(const QString& interface, qint64 bytes) const;
+
 private:
     bool runIp(const QStringList& arguments, QByteArray* output = nullptr) const;
     void removeStale() const;

@@ -9,3 +9,10 @@ inline constexpr const char* kPushLoopbackArgument = "--push-loopback";
 // datagram again; false when a socket call fails. Runs in the namespace it is
 // started in, so only that namespace's lo counters move.
 bool pushLoopbackTraffic(qint64 bytes);
+
+// The argument that makes it send Ethernet frames out of an interface instead.
+inline constexpr const char* kPushFramesArgument = "--push-frames";
+
+// Sends frames carrying `bytes` of payload out of `interface` (a raw packet
+// socket: no address needed); false when the interface or a socket call fails.
+bool pushFrames(const char* interface, qint64 bytes);
