@@ -92,19 +92,26 @@ struct LinkCounters
     uint64_t tx;
 };
 
-// The floor: one RTM_GETLINK dump on a raw socket, every link's 64-bit byte counters, nothing else.
-bool rawDump(int fd, uint32_t seq, std::vector<char>& buffer, std::vector<LinkCounters>& out)
+// The floor: one dump on a raw socket, every link's 64-bit byte counters,
+// nothing else. RTM_GETLINK sends each link whole; RTM_GETSTATS only the
+// counters asked for.
+bool rawDump(int fd, uint16_t type, uint32_t seq, std::vector<char>& buffer, std::vector<LinkCounters>& out)
 {
     struct
     {
         nlmsghdr h;
-        ifinfomsg i;
+        union {
+            ifinfomsg i;
+            if_stats_msg s;
+        };
     } request{};
-    request.h.nlmsg_len = NLMSG_LENGTH(sizeof(ifinfomsg));
-    request.h.nlmsg_type = RTM_GETLINK;
+    const bool stats = type == RTM_GETSTATS;
+    request.h.nlmsg_len = NLMSG_LENGTH(stats ? sizeof(if_stats_msg) : sizeof(ifinfomsg));
+    request.h.nlmsg_type = type;
     request.h.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
     request.h.nlmsg_seq = seq;
-    request.i.ifi_family = AF_UNSPEC;
+    if (stats)
+        request.s.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64);
     if (::send(fd, &request, request.h.nlmsg_len, 0) < 0)
         return false;
     out.clear();
@@ -116,13 +123,17 @@ bool rawDump(int fd, uint32_t seq, std::vector<char>& buffer, std::vector<LinkCo
         for (auto* h = reinterpret_cast<nlmsghdr*>(buffer.data()); NLMSG_OK(h, left); h = NLMSG_NEXT(h, left)) {
             if (h->nlmsg_type == NLMSG_DONE)
                 return true;
-            if (h->nlmsg_type != RTM_NEWLINK)
+            if (h->nlmsg_type != (stats ? uint16_t{RTM_NEWSTATS} : uint16_t{RTM_NEWLINK}))
                 return false;
-            auto* link = static_cast<ifinfomsg*>(NLMSG_DATA(h));
-            LinkCounters c{link->ifi_index, 0, 0};
-            int attrs = static_cast<int>(h->nlmsg_len - NLMSG_LENGTH(sizeof(ifinfomsg)));
-            for (rtattr* a = IFLA_RTA(link); RTA_OK(a, attrs); a = RTA_NEXT(a, attrs)) {
-                if (a->rta_type == IFLA_STATS64 && RTA_PAYLOAD(a) >= sizeof(rtnl_link_stats64)) {
+            const size_t head = stats ? sizeof(if_stats_msg) : sizeof(ifinfomsg);
+            LinkCounters c{stats ? static_cast<int>(static_cast<if_stats_msg*>(NLMSG_DATA(h))->ifindex)
+                                 : static_cast<ifinfomsg*>(NLMSG_DATA(h))->ifi_index,
+                           0, 0};
+            const uint16_t wanted = stats ? uint16_t{IFLA_STATS_LINK_64} : uint16_t{IFLA_STATS64};
+            int attrs = static_cast<int>(h->nlmsg_len - NLMSG_LENGTH(head));
+            auto* first = reinterpret_cast<rtattr*>(static_cast<char*>(NLMSG_DATA(h)) + NLMSG_ALIGN(head));
+            for (rtattr* a = first; RTA_OK(a, attrs); a = RTA_NEXT(a, attrs)) {
+                if (a->rta_type == wanted && RTA_PAYLOAD(a) >= sizeof(rtnl_link_stats64)) {
                     rtnl_link_stats64 s;
                     std::memcpy(&s, RTA_DATA(a), sizeof s);
                     c.rx = s.rx_bytes;
@@ -134,7 +145,7 @@ bool rawDump(int fd, uint32_t seq, std::vector<char>& buffer, std::vector<LinkCo
     }
 }
 
-void BM_RawNetlinkDump(benchmark::State& state)
+void rawDumps(benchmark::State& state, uint16_t type)
 {
     BenchNamespace& ns = benchNamespace(static_cast<int>(state.range(0)));
     int fd = -1;
@@ -147,8 +158,8 @@ void BM_RawNetlinkDump(benchmark::State& state)
     links.reserve(512);
     uint32_t seq = 0;
     for (auto _ : state) {
-        if (!rawDump(fd, ++seq, buffer, links)) {
-            state.SkipWithError("link dump failed");
+        if (!rawDump(fd, type, ++seq, buffer, links)) {
+            state.SkipWithError("dump failed");
             break;
         }
         benchmark::DoNotOptimize(links.data());
@@ -156,7 +167,18 @@ void BM_RawNetlinkDump(benchmark::State& state)
     ::close(fd);
     state.counters["links"] = static_cast<double>(links.size());
 }
+
+void BM_RawNetlinkDump(benchmark::State& state)
+{
+    rawDumps(state, RTM_GETLINK);
+}
 BENCHMARK(BM_RawNetlinkDump)->Arg(4)->Arg(64);
+
+void BM_RawStatsDump(benchmark::State& state)
+{
+    rawDumps(state, RTM_GETSTATS);
+}
+BENCHMARK(BM_RawStatsDump)->Arg(4)->Arg(64);
 
 // One adapter engine tick without widgets: the read, every entry fed, and the
 // six live grid texts of every entry.

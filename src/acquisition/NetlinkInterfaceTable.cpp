@@ -1,6 +1,7 @@
 #include "acquisition/NetlinkInterfaceTable.h"
 
 #include <linux/if.h>
+#include <linux/if_arp.h>
 #include <linux/if_link.h>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
@@ -94,8 +95,22 @@ bool NetlinkInterfaceTable::read(std::vector<IfRow>& rows)
     ++m_reads;
     std::vector<IfRow>& table = m_scratch; // keeps its capacity from read to read
     table.clear();
-    if (!sendDumpRequest() || !receiveDump(table))
-        return false;
+    // Counters alone cost the kernel a fifth of a link dump. The link dump is
+    // needed to describe new interfaces, and for a PPP link's up state.
+    bool counted = false;
+    if (m_statsDumps && !m_known.empty() && !m_pppSeen) {
+        bool unknown = false;
+        counted = dump(RTM_GETSTATS, [&](const nlmsghdr* h) { unknown = !addStats(h, table) || unknown; });
+        if (!counted && m_refused)
+            m_statsDumps = false; // a kernel without them
+        counted = counted && !unknown;
+    }
+    if (!counted) {
+        table.clear();
+        m_pppSeen = false;
+        if (!dump(RTM_GETLINK, [&](const nlmsghdr* h) { addLink(h, table); }))
+            return false;
+    }
     const auto byIndex = [](const IfRow& a, const IfRow& b) { return a.index < b.index; };
     if (!std::is_sorted(table.begin(), table.end(), byIndex))
         std::stable_sort(table.begin(), table.end(), byIndex);
@@ -109,27 +124,35 @@ bool NetlinkInterfaceTable::read(std::vector<IfRow>& rows)
     return true;
 }
 
-bool NetlinkInterfaceTable::sendDumpRequest()
+bool NetlinkInterfaceTable::dump(uint16_t type, const std::function<void(const nlmsghdr*)>& take)
 {
     struct
     {
         nlmsghdr header;
-        ifinfomsg link;
+        union {
+            ifinfomsg link;
+            if_stats_msg stats;
+        };
     } request{};
-    request.header.nlmsg_len = NLMSG_LENGTH(sizeof(ifinfomsg));
-    request.header.nlmsg_type = RTM_GETLINK;
+    const bool stats = type == RTM_GETSTATS;
+    request.header.nlmsg_len = NLMSG_LENGTH(stats ? sizeof(if_stats_msg) : sizeof(ifinfomsg));
+    request.header.nlmsg_type = type;
     request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
     request.header.nlmsg_seq = ++m_seq;
-    request.link.ifi_family = AF_UNSPEC;
+    if (stats) {
+        request.stats.family = AF_UNSPEC;
+        request.stats.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64);
+    } else {
+        request.link.ifi_family = AF_UNSPEC;
+    }
     ssize_t sent;
     do
         sent = ::send(m_fd, &request, request.header.nlmsg_len, 0);
     while (sent < 0 && errno == EINTR);
-    return sent == static_cast<ssize_t>(request.header.nlmsg_len);
-}
+    if (sent != static_cast<ssize_t>(request.header.nlmsg_len))
+        return false;
 
-bool NetlinkInterfaceTable::receiveDump(std::vector<IfRow>& rows)
-{
+    m_refused = false;
     for (;;) {
         ssize_t n;
         do
@@ -149,12 +172,36 @@ bool NetlinkInterfaceTable::receiveDump(std::vector<IfRow>& rows)
                 continue;
             if (h->nlmsg_type == NLMSG_DONE)
                 return true;
-            if (h->nlmsg_type == NLMSG_ERROR)
+            if (h->nlmsg_type == NLMSG_ERROR) {
+                m_refused = true;
                 return false;
-            if (h->nlmsg_type == RTM_NEWLINK)
-                addLink(h, rows);
+            }
+            take(h);
         }
     }
+}
+
+bool NetlinkInterfaceTable::addStats(const nlmsghdr* message, std::vector<IfRow>& rows)
+{
+    if (message->nlmsg_type != RTM_NEWSTATS || message->nlmsg_len < NLMSG_LENGTH(sizeof(if_stats_msg)))
+        return true;
+    const auto* stats = static_cast<const if_stats_msg*>(NLMSG_DATA(message));
+    const auto known = m_known.find(stats->ifindex);
+    if (known == m_known.end())
+        return false; // a new interface: the link dump describes it
+    Counters counters;
+    int left = static_cast<int>(message->nlmsg_len - NLMSG_LENGTH(sizeof(if_stats_msg)));
+    auto* a = reinterpret_cast<const rtattr*>(reinterpret_cast<const char*>(stats) + NLMSG_ALIGN(sizeof(if_stats_msg)));
+    for (; RTA_OK(a, left); a = RTA_NEXT(a, left)) {
+        if (a->rta_type == IFLA_STATS_LINK_64 && RTA_PAYLOAD(a) >= sizeof(rtnl_link_stats64)) {
+            rtnl_link_stats64 s;
+            std::memcpy(&s, RTA_DATA(a), sizeof s);
+            counters = {s.rx_bytes, s.tx_bytes};
+        }
+    }
+    known->second.seen = m_reads;
+    addRow(rows, stats->ifindex, known->second, counters.rx, counters.tx);
+    return true;
 }
 
 void NetlinkInterfaceTable::addLink(const nlmsghdr* message, std::vector<IfRow>& rows)
@@ -205,17 +252,24 @@ void NetlinkInterfaceTable::addLink(const nlmsghdr* message, std::vector<IfRow>&
     const QByteArrayView address(addr, static_cast<qsizetype>(addrLength));
     if (known.physAddr != address)
         known.physAddr = address.toByteArray();
+    known.up = (link->ifi_flags & IFF_UP) != 0;
     known.seen = m_reads;
+    m_pppSeen = m_pppSeen || known.arphrd == ARPHRD_PPP;
+    addRow(rows, index, known, counters.rx, counters.tx);
+}
 
+void NetlinkInterfaceTable::addRow(std::vector<IfRow>& rows, uint32_t index, const Known& known, uint64_t rx,
+                                   uint64_t tx)
+{
     IfRow& row = rows.emplace_back();
     row.index = index;
     row.name = known.name;
     row.physAddr = known.physAddr;
     row.type = known.type;
     row.speed = known.speed;
-    row.inOctets = counters.rx;
-    row.outOctets = counters.tx;
-    row.up = (link->ifi_flags & IFF_UP) != 0;
+    row.inOctets = rx;
+    row.outOctets = tx;
+    row.up = known.up;
 }
 
 void NetlinkInterfaceTable::forgetUnseen()

@@ -30,8 +30,11 @@ void fillRect(QImage& image, const GraphRect& rect, QRgb color)
     const int bottom = std::min(rect.bottom, image.height());
     if (left >= right || top >= bottom)
         return;
+    // Rows found from one pointer: scanLine() checks for sharing at every call.
+    uchar* bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
     for (int y = top; y < bottom; ++y) {
-        QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        QRgb* row = reinterpret_cast<QRgb*>(bits + y * stride);
         std::fill(row + left, row + right, color);
     }
 }
@@ -97,10 +100,12 @@ void copyRect(QImage& image, const GraphRect& source, int destX, int destY)
     const int rows = src.bottom - src.top;
     // Walk rows away from the destination so overlapping rows are read before written.
     const bool downwards = destY <= src.top;
+    uchar* bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
     for (int i = 0; i < rows; ++i) {
         const int k = downwards ? i : rows - 1 - i;
-        const QRgb* from = reinterpret_cast<const QRgb*>(image.constScanLine(src.top + k)) + src.left;
-        QRgb* to = reinterpret_cast<QRgb*>(image.scanLine(destY + k)) + destX;
+        const QRgb* from = reinterpret_cast<const QRgb*>(bits + (src.top + k) * stride) + src.left;
+        QRgb* to = reinterpret_cast<QRgb*>(bits + (destY + k) * stride) + destX;
         std::memmove(to, from, bytes);
     }
 }

@@ -4,6 +4,7 @@
 
 #include <QLocale>
 #include <cmath>
+#include <limits>
 #include <gtest/gtest.h>
 
 namespace {
@@ -93,4 +94,28 @@ TEST_F(QuantityFormatTest, MissingUnitNamesLeaveATrailingBlank)
     EXPECT_EQ(FormatQuantity(10, base1024, leer), "10,00 Byte");
     EXPECT_EQ(FormatQuantity(2048, base1024, leer), "2,00 ");
     EXPECT_EQ(FormatQuantity(10, base1000, leer), "10,00 ");
+}
+
+// Written as the locale writes the number, in locales with other decimal
+// points and other digits too, and again after the locale changed.
+TEST_F(QuantityFormatTest, NumbersAreWrittenAsTheLocaleWritesThem)
+{
+    const QLocale locales[] = {
+        QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::English, QLocale::UnitedStates),
+        QLocale(QLocale::Arabic, QLocale::Egypt),   QLocale(QLocale::Persian, QLocale::Iran),
+        QLocale(QLocale::Hindi, QLocale::India),    QLocale::c(),
+        QLocale(QLocale::French, QLocale::Switzerland),
+    };
+    const double values[] = {0, 0.004, 0.005, 1, 7.125, 999.995, 1000, 1023.5, 123456.789, 2147483646.5, -3.25};
+    const int unscaled = std::numeric_limits<int>::max();
+    for (const QLocale& locale : locales) {
+        SCOPED_TRACE(locale.name().toStdString());
+        QLocale::setDefault(locale);
+        QLocale reference = locale;
+        reference.setNumberOptions(QLocale::OmitGroupSeparator);
+        for (const double value : values)
+            EXPECT_EQ(FormatQuantity(value, unscaled, sprache),
+                      reference.toString(value, 'f', 2) + QStringLiteral(" Byte"))
+                << value;
+    }
 }

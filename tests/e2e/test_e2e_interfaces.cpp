@@ -178,10 +178,21 @@ TEST_F(E2eInterfaces, TheTableIsReadWholeWithFiveHundredLinksAndOddNames)
     ASSERT_NE(oddRow, rows.end());
     EXPECT_EQ(oddRow->type, 131u);
     EXPECT_EQ(oddRow->speed, 0u);
-    // Read again: the same links, one dump each time.
+    // Read again: the same links; then one more and one less, each told by name.
     std::vector<IfRow> again;
     ASSERT_TRUE(table.read(again));
     EXPECT_EQ(again.size(), rows.size());
+    ASSERT_TRUE(sandbox.ip({"link", "delete", "m7"}));
+    ASSERT_TRUE(sandbox.ip({"link", "add", "late0", "type", "ifb"}));
+    ASSERT_TRUE(table.read(again));
+    EXPECT_EQ(again.size(), rows.size() - 1);
+    auto named = [&](const char* name) {
+        return std::count_if(again.begin(), again.end(), [&](const IfRow& r) { return r.name == QLatin1String(name); });
+    };
+    EXPECT_EQ(named("late0"), 1);
+    EXPECT_EQ(named("m7"), 0);
+    EXPECT_EQ(named("n7"), 0) << "its peer went with it";
+    EXPECT_EQ(named("m8"), 1);
 }
 
 } // namespace
