@@ -14,9 +14,9 @@ namespace {
 struct NumberSymbols
 {
     QLocale locale;
-    QString decimalPoint;
-    QChar zeroDigit;
-    bool plainDigits = false; // zero is a single code unit
+    QChar decimalPoint;
+    char16_t digitOffset = 0; // from '0' to the locale's zero
+    bool simple = false;      // both are single code units
 };
 
 const NumberSymbols& numberSymbols()
@@ -26,10 +26,11 @@ const NumberSymbols& numberSymbols()
     const QLocale current;
     if (!known || symbols.locale != current) {
         symbols.locale = current;
-        symbols.decimalPoint = current.decimalPoint();
+        const QString point = current.decimalPoint();
         const QString zero = current.zeroDigit();
-        symbols.plainDigits = zero.size() == 1;
-        symbols.zeroDigit = symbols.plainDigits ? zero.at(0) : QChar();
+        symbols.simple = point.size() == 1 && zero.size() == 1;
+        symbols.decimalPoint = symbols.simple ? point.at(0) : QChar();
+        symbols.digitOffset = symbols.simple ? static_cast<char16_t>(zero.at(0).unicode() - u'0') : 0;
         known = true;
     }
     return symbols;
@@ -39,20 +40,17 @@ const NumberSymbols& numberSymbols()
 QString twoDecimals(double value)
 {
     const NumberSymbols& symbols = numberSymbols();
-    if (!std::isfinite(value) || value < 0 || !symbols.plainDigits) {
+    if (!std::isfinite(value) || value < 0 || !symbols.simple) {
         QLocale locale = symbols.locale;
         locale.setNumberOptions(QLocale::OmitGroupSeparator);
         return locale.toString(value, 'f', 2);
     }
-    const QString digits = QString::number(value, 'f', 2);
-    QString text;
-    text.reserve(digits.size() + symbols.decimalPoint.size());
-    const char16_t offset = symbols.zeroDigit.unicode() - u'0';
-    for (const QChar c : digits) {
+    QString text = QString::number(value, 'f', 2);
+    for (QChar& c : text) {
         if (c == QLatin1Char('.'))
-            text += symbols.decimalPoint;
+            c = symbols.decimalPoint;
         else
-            text += QChar(static_cast<char16_t>(c.unicode() + offset));
+            c = QChar(static_cast<char16_t>(c.unicode() + symbols.digitOffset));
     }
     return text;
 }
