@@ -8,6 +8,7 @@
 #include "app/UnixSignals.h"
 #include "cli/CommandLine.h"
 #include "config/ProgramFolder.h"
+#include "desktop/StartupPages.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -93,5 +94,7 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     if (form.startVisible())
         form.show();
+    // Library pages only the start-up used go back once the first samples are shown.
+    QTimer::singleShot(3000, &form, [] { StartupPages::release(); });
     return app.exec();
 }
