@@ -9,7 +9,6 @@ $SUDO apt-get install -y --no-install-recommends \
   cmake g++ ninja-build pkg-config \
   qt6-base-dev qt6-qpa-plugins libgl-dev \
   libsqlite3-dev sqlite3 \
-  libnl-3-dev libnl-route-3-dev \
   libcurl4-openssl-dev \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   libxml2-utils iproute2

@@ -127,7 +127,9 @@ TEST_F(MainformInterfacesTest, AnInterfaceThatAppearsIsAdoptedAsAtStartUpBeforeT
 
     // A USB adapter (device-backed Ethernet) and a container's veth appear.
     addRow(ethernet(5, "eth1", 3000, 1000));
-    addRow(FakeInterfaceTable::row(7, "veth3f2a", 800, 900, 131));
+    // A name of fifteen bytes that are no text, as the kernel allows.
+    addRow(FakeInterfaceTable::row(7, QString::fromLocal8Bit("\xff\xfe\x80\x81\xc3\x28\xa1\xe2\x28\xa2\xf0\x28\x8c\xbc\xfd"),
+                                   800, 900, 131));
     form.NicEngineTimer();
 
     EXPECT_EQ(indexes(form), QStringList({id(1), id(2), id(5), id(7), "dfu"}));
@@ -316,6 +318,28 @@ TEST_F(MainformInterfacesTest, AFailedReadCountsNothingAndAdoptsNothing)
     EXPECT_EQ(form.entries().size(), 4u);
     EXPECT_EQ(form.entries()[1]->get_gesamt_received(), 100);
     EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(MainformInterfacesTest, FiveHundredInterfacesAppearingAreAllTakenOnAndCounted)
+{
+    TMainform form(services, {});
+    form.show();
+    form.NicEngineTimer();
+    for (uint32_t i = 0; i < 500; ++i)
+        addRow(ethernet(100 + i, QStringLiteral("veth%1").arg(i)));
+    form.NicEngineTimer();
+    ASSERT_EQ(form.entries().size(), 503u);
+    EXPECT_EQ(form.graphWindows().size(), 503u);
+    EXPECT_EQ(form.entries().back()->Index, "dfu");
+    for (uint32_t i = 0; i < 500; ++i)
+        table.addOctets(100 + i, i, 1);
+    form.NicEngineTimer();
+    EXPECT_EQ(form.TabSheet1->StringGrid1->rowCount(), 502) << "eth0, the 500 and the dial-up entry";
+    form.close();
+    EXPECT_EQ(today(100 + 499).received, 499);
+    EXPECT_EQ(today(100 + 499).send, 1);
+    EXPECT_EQ(trafficTables(dbPath()).size(), 503);
+    EXPECT_TRUE(messages.shown.empty()) << shownTexts();
 }
 
 TEST_F(MainformInterfacesTest, AHexadecimalCacheIntervalIsTenMinutes)
