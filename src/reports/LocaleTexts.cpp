@@ -60,10 +60,23 @@ LocaleTexts::LocaleTexts(const QLocale& locale)
 QString LocaleTexts::numericShortDatePattern(const QLocale& locale)
 {
     QString pattern = locale.dateFormat(QLocale::ShortFormat);
-    // Only numbers can be typed into the date fields and read back.
-    static const QRegularExpression numeric(QStringLiteral("^(?:d{1,2}|M{1,2}|y{2}|y{4}|[^A-Za-z'])+$"));
-    if (!numeric.match(pattern).hasMatch() || !pattern.contains(QLatin1Char('d')) || !pattern.contains(QLatin1Char('M'))
-        || !pattern.contains(QLatin1Char('y')))
+    // Only day, month and year numbers can be typed into the date fields and read back.
+    bool numeric = pattern.contains(QLatin1Char('d')) && pattern.contains(QLatin1Char('M'))
+        && pattern.contains(QLatin1Char('y'));
+    for (qsizetype i = 0; numeric && i < pattern.size();) {
+        const QChar c = pattern[i];
+        qsizetype n = 1;
+        while (i + n < pattern.size() && pattern[i + n] == c)
+            ++n;
+        if (c == QLatin1Char('d') || c == QLatin1Char('M'))
+            numeric = n <= 2;
+        else if (c == QLatin1Char('y'))
+            numeric = n == 2 || n == 4;
+        else
+            numeric = !c.isLetter() && c != QLatin1Char('\'');
+        i += n;
+    }
+    if (!numeric)
         return QStringLiteral("dd.MM.yyyy");
     static const QRegularExpression twoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
     pattern.replace(twoDigitYear, QStringLiteral("yyyy"));

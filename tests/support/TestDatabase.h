@@ -2,7 +2,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <map>
+#include <vector>
 
 struct sqlite3;
 
@@ -28,6 +30,20 @@ QStringList trafficTables(const QString& dbPath);
 
 // Sets "anzeigen" in the settings table "<index>_einstellungen"; false on failure.
 bool setAnzeigen(const QString& dbPath, const QString& index, const QString& anzeigen);
+
+// One day row as a test stores it; a value may be a text that is no number.
+struct StoredRow
+{
+    QString datum; // "YYYY-MM-DD"
+    QVariant received;
+    QVariant send;
+};
+
+// Creates the traffic table `index` and its settings table with the report
+// flag `bericht` when they are missing, then adds `rows` in one transaction.
+// Creates the database file when there is none. False on failure.
+bool storeTrafficRows(const QString& dbPath, const QString& index, const std::vector<StoredRow>& rows,
+                      bool bericht = true);
 
 // Holds the database's write lock while it lives: every write of the program
 // waits out its busy timeout and fails.
