@@ -4,8 +4,10 @@
 #include "acquisition/DayRollover.h"
 #include "acquisition/InterfaceTable.h"
 #include "acquisition/RestartCounters.h"
+#include "app/BerichteTab.h"
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
+#include "app/StatistikTab.h"
 #include "config/IniFile.h"
 #include "config/ProgramFolder.h"
 #include "config/TSprache.h"
@@ -25,6 +27,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -143,6 +146,9 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
 
     m_einstellungen.lastupdate = LastupdateLaden();
     connectControls();
+    // Ticking the box later takes effect at the next start.
+    if (TabSheet4->Bericht_AutoBericht->isChecked())
+        AutoBerichtTimer->start();
     m_started = true;
 }
 
@@ -174,10 +180,10 @@ void TMainform::buildWindow()
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     TabSheet1 = new LiveDatenTab(PageControl1);
     TabSheet2 = new EinstellungenTab(PageControl1);
-    TabSheet3 = new QWidget(PageControl1);
-    TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
-    TabSheet4 = new QWidget(PageControl1);
-    TabSheet4->setObjectName(QStringLiteral("TabSheet4"));
+    TabSheet3 = new StatistikTab(PageControl1);
+    TabSheet4 = new BerichteTab(PageControl1);
+    TabSheet3->setContext(tabContext());
+    TabSheet4->setContext(tabContext());
     TabSheet5 = new QWidget(PageControl1);
     TabSheet5->setObjectName(QStringLiteral("TabSheet5"));
     PageControl1->addTab(TabSheet1, QStringLiteral("Live Daten"));
@@ -213,6 +219,20 @@ void TMainform::buildWindow()
     AutoBerichtTimer = namedTimer(this, "AutoBerichtTimer", 3600000);
 }
 
+TabContext TMainform::tabContext()
+{
+    TabContext c;
+    c.entries = &v;
+    c.umrechnungsfaktor = &Umrechnungsfaktor;
+    c.sprache = m_sprache.get();
+    c.clock = m_services.clock;
+    c.closed = &m_closed;
+    c.message = [this](MessageSink::Icon icon, const QString& text) { message(icon, text); };
+    c.chooseFile = m_services.chooseFile;
+    c.openUrl = m_services.openUrl ? m_services.openUrl : [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    return c;
+}
+
 void TMainform::message(MessageSink::Icon icon, const QString& text)
 {
     if (m_services.messages)
@@ -246,6 +266,7 @@ void TMainform::settingsToControls()
     t->nic_CheckBox->setChecked(e.nicEngine);
     t->CacheIntervalEdit->setText(e.cacheIntervalText);
     move(e.left, e.top);
+    TabSheet4->setBerichte(m_berichte);
 }
 
 Einstellungen TMainform::controlsToSettings() const
@@ -304,6 +325,7 @@ void TMainform::applyLanguage()
     update->clear();
     update->addItems(m_sprache->updateItems());
     update->setCurrentIndex(selected);
+    TabSheet3->applyLanguage(*m_sprache);
 }
 
 bool TMainform::openDatabase()
@@ -380,6 +402,12 @@ void TMainform::stopTimers()
         t->stop();
 }
 
+void TMainform::stopWorkers()
+{
+    TabSheet3->stopQuery();
+    TabSheet4->stopReport();
+}
+
 QString TMainform::entryText(const QString& key, const TNic& nic) const
 {
     return m_sprache->error(key) + nic.Index + QLatin1Char('(') + nic.Name + QStringLiteral(") ")
@@ -408,6 +436,7 @@ void TMainform::FormClose()
     if (m_closed)
         return;
     m_closed = true;
+    stopWorkers();
     stopTimers();
     if (m_started) {
         // Totals of a day that ended in the last minute belong to that day.
@@ -423,6 +452,7 @@ void TMainform::FormClose()
             if (!v[i]->save_settings())
                 message(MessageSink::Icon::Error, entryText(QStringLiteral("Error11"), *v[i]));
         }
+        m_berichte = TabSheet4->berichte();
         if (!BerichteSpeichern(m_berichte))
             message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error12")));
     }
@@ -459,6 +489,7 @@ void TMainform::ApplicationException(const QString& senderClass, const std::exce
         return;
     const QString what = e ? QString::fromUtf8(e->what()) : QStringLiteral("Unbekannte Ausnahme");
     const QString className = e ? exceptionClassName(*e) : QStringLiteral("Exception");
+    stopWorkers();
     stopTimers();
 
     ApplicationState state;

@@ -2,6 +2,7 @@
 
 #include "acquisition/TNic.h"
 #include "app/MessageSink.h"
+#include "app/TabContext.h"
 #include "config/Settings.h"
 #include "storage/PendingBookings.h"
 
@@ -12,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+class BerichteTab;
 class Clock;
 class Database;
 class DialupSource;
@@ -21,7 +23,9 @@ class LiveDatenTab;
 class QAction;
 class QTabWidget;
 class QTimer;
+class QUrl;
 class RestartCounters;
+class StatistikTab;
 class TGraphenform;
 class TSprache;
 class TVerInfo;
@@ -39,6 +43,8 @@ struct MainformServices
     // File and folder choosers; empty result = cancelled. Defaults: Qt's dialogs.
     std::function<QString(const QString& folder, const QString& filter)> chooseFile;
     std::function<QString(const QString& folder)> chooseFolder;
+    // Opens a document with the desktop's program for it. Default: QDesktopServices.
+    std::function<bool(const QUrl&)> openUrl;
     QString bootIdPath = QStringLiteral("/proc/sys/kernel/random/boot_id");
 };
 
@@ -69,8 +75,8 @@ public:
     QTabWidget* PageControl1;
     LiveDatenTab* TabSheet1;
     EinstellungenTab* TabSheet2;
-    QWidget* TabSheet3;
-    QWidget* TabSheet4;
+    StatistikTab* TabSheet3;
+    BerichteTab* TabSheet4;
     QWidget* TabSheet5;
     QTimer* NicEngine;
     QTimer* DfuEngine;
@@ -89,6 +95,7 @@ public slots:
     void DatumsprueftimerTimer();
     void CacheToHDDTimerTimer();
     void CacheIntervalEditChange(const QString& text);
+    void AutoBerichtTimerTimer();
     void RefreshLiveGridRows();
     void PageControl1Change(int index);
     void Minimieren1Click();
@@ -133,6 +140,9 @@ private:
     void writeRestartCounters(const QByteArray& cacheContent);
     void persistBookedState();
     void stopTimers();
+    // Stops a running statistics query and report before anything they use goes.
+    void stopWorkers();
+    TabContext tabContext();
     void FormClose();
     void ReleaseAll();
     void message(MessageSink::Icon icon, const QString& text);
