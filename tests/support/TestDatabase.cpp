@@ -172,3 +172,16 @@ bool storeTrafficRows(const QString& dbPath, const QString& index, const std::ve
     sqlite3_finalize(stmt);
     return execute(db, ok ? "COMMIT" : "ROLLBACK") && ok;
 }
+
+DatabaseExclusiveLock::DatabaseExclusiveLock(const QString& dbPath)
+{
+    if (sqlite3_open_v2(dbPath.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
+        m_held = execute(m_db, "PRAGMA locking_mode=EXCLUSIVE") && execute(m_db, "BEGIN EXCLUSIVE");
+}
+
+DatabaseExclusiveLock::~DatabaseExclusiveLock()
+{
+    if (m_held)
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(m_db);
+}

@@ -60,3 +60,19 @@ private:
     sqlite3* m_db = nullptr;
     bool m_held = false;
 };
+
+// Keeps every other connection out while it lives, readers too: a query of
+// the program waits out its busy timeout and fails.
+class DatabaseExclusiveLock
+{
+public:
+    explicit DatabaseExclusiveLock(const QString& dbPath);
+    ~DatabaseExclusiveLock();
+    DatabaseExclusiveLock(const DatabaseExclusiveLock&) = delete;
+    DatabaseExclusiveLock& operator=(const DatabaseExclusiveLock&) = delete;
+    bool held() const { return m_held; }
+
+private:
+    sqlite3* m_db = nullptr;
+    bool m_held = false;
+};
