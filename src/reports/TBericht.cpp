@@ -5,50 +5,71 @@
 #include "reports/BerichtSink.h"
 #include "storage/Database.h"
 
+#include <QElapsedTimer>
+
 namespace {
 
 // Hands the run's output to the thread's signals. Rows come by the hundred
-// thousand: a bar only hears of a step that moves it by a percent.
+// thousand, and a progress bar repaints at once when it moves: the bar within
+// an adapter hears of a step at most every 40 ms, the overall bar of each
+// percent it moves.
 class SignalSink : public BerichtSink
 {
 public:
     explicit SignalSink(TBericht& thread)
         : m_thread(thread)
     {
+        m_sinceAdapter.start();
     }
 
     void log(const QString& line) override { emit m_thread.logLine(line); }
     void adapterProgress(int position, int maximum) override
     {
-        if (moves(m_adapter, position, maximum))
-            emit m_thread.adapterProgress(position, maximum);
+        m_adapterWanted = {maximum, position};
+        if (percentOf(position, maximum) != percentOf(m_adapterShown.position, m_adapterShown.maximum)
+            && m_sinceAdapter.elapsed() >= kAdapterStepMs)
+            showAdapter();
     }
     void overallProgress(int position, int maximum) override
     {
-        if (moves(m_overall, position, maximum))
+        if (maximum != m_overallShown.maximum || percentOf(position, maximum) != percentOf(m_overallShown.position, maximum)) {
+            m_overallShown = {maximum, position};
             emit m_thread.overallProgress(position, maximum);
+        }
     }
     bool stopRequested() const override { return m_thread.isInterruptionRequested(); }
 
+    // The last step within the adapter, when it was held back.
+    void flush()
+    {
+        if (m_adapterWanted.maximum != m_adapterShown.maximum || m_adapterWanted.position != m_adapterShown.position)
+            showAdapter();
+    }
+
 private:
+    static constexpr qint64 kAdapterStepMs = 40;
     struct Shown
     {
         int maximum = -1;
-        int percent = -1;
+        int position = -1;
     };
 
-    static bool moves(Shown& shown, int position, int maximum)
+    static int percentOf(int position, int maximum)
     {
-        const int percent = maximum > 0 ? static_cast<int>(100LL * position / maximum) : 0;
-        if (maximum == shown.maximum && percent == shown.percent)
-            return false;
-        shown = {maximum, percent};
-        return true;
+        return maximum > 0 ? static_cast<int>(100LL * position / maximum) : -1;
+    }
+    void showAdapter()
+    {
+        m_adapterShown = m_adapterWanted;
+        m_sinceAdapter.restart();
+        emit m_thread.adapterProgress(m_adapterShown.position, m_adapterShown.maximum);
     }
 
     TBericht& m_thread;
-    Shown m_adapter;
-    Shown m_overall;
+    QElapsedTimer m_sinceAdapter;
+    Shown m_adapterWanted;
+    Shown m_adapterShown;
+    Shown m_overallShown;
 };
 
 } // namespace
@@ -73,4 +94,5 @@ void TBericht::run()
     db.setAbortCheck([this] { return isInterruptionRequested(); });
     SignalSink sink(*this);
     m_succeeded = runBericht(db, m_adapters, m_options, m_sprache, *m_clock, sink);
+    sink.flush();
 }

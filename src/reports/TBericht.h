@@ -26,7 +26,7 @@ public:
 
 signals:
     void logLine(const QString& line);
-    // Berichte_ESPG and Berichte_GDPB; sent when the shown percentage changes.
+    // Berichte_ESPG and Berichte_GDPB; sent as often as a bar can show it.
     void adapterProgress(int position, int maximum);
     void overallProgress(int position, int maximum);
 
