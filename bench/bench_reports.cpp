@@ -115,9 +115,7 @@ void BM_Statistics10y(benchmark::State& state)
     request.today = QDate::currentDate();
     size_t rows = 0;
     for (auto _ : state) {
-        Database::Options readOnly;
-        readOnly.readOnly = true;
-        Database db(h.db, readOnly);
+        Database db(h.db, Database::readOnlyOptions());
         const StatistikView view = formatStatistik(queryStatistik(db, request), 1024, h.sprache, LocaleTexts());
         rows = view.rows.size();
         benchmark::DoNotOptimize(view.totalReceived);

@@ -19,22 +19,12 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
-
-QLineEdit* digitsEdit(QWidget* parent, const char* name, int maxLength)
-{
-    auto* e = namedWidget<QLineEdit>(parent, name);
-    // Only digits reach the field, typed or pasted.
-    e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
-    e->setMaxLength(maxLength);
-    return e;
-}
 
 QProgressBar* progressBar(QWidget* parent, const char* name)
 {
@@ -55,19 +45,21 @@ BerichteTab::BerichteTab(QWidget* parent)
     Bericht_Monatsbericht_CheckBox = namedWidget<QCheckBox>(GroupBox5, "Bericht_Monatsbericht_CheckBox");
     Bericht_Jahresbericht_CheckBox = namedWidget<QCheckBox>(GroupBox5, "Bericht_Jahresbericht_CheckBox");
     Bericht_OwnRange_CheckBox = namedWidget<QCheckBox>(GroupBox5, "Bericht_OwnRange_CheckBox");
-    Bericht_OwnRange_From_Edit = digitsEdit(GroupBox5, "Bericht_OwnRange_From_Edit", 32767);
-    Bericht_OwnRange_To_Edit = digitsEdit(GroupBox5, "Bericht_OwnRange_To_Edit", 32767);
+    Bericht_OwnRange_From_Edit = digitsEdit(GroupBox5, "Bericht_OwnRange_From_Edit");
+    Bericht_OwnRange_To_Edit = digitsEdit(GroupBox5, "Bericht_OwnRange_To_Edit");
     Label17 = namedWidget<QLabel>(GroupBox5, "Label17");
     Berichte_ComboBox = namedWidget<QComboBox>(GroupBox5, "Berichte_ComboBox");
     // Nine nameless units until the page is first shown.
     for (int i = 0; i < 9; ++i)
         Berichte_ComboBox->addItem(QString());
     Bericht_AutoBericht = namedWidget<QCheckBox>(this, "Bericht_AutoBericht");
-    Bericht_DayOfAutoBericht_Edit = digitsEdit(this, "Bericht_DayOfAutoBericht_Edit", 2);
+    Bericht_DayOfAutoBericht_Edit = digitsEdit(this, "Bericht_DayOfAutoBericht_Edit");
+    Bericht_DayOfAutoBericht_Edit->setMaxLength(2);
     Label22 = namedWidget<QLabel>(this, "Label22");
     Berichte_Pfad_Edit = namedWidget<QLineEdit>(this, "Berichte_Pfad_Edit");
     BitBtn1 = namedWidget<QPushButton>(this, "BitBtn1");
     BitBtn1->setText(QStringLiteral("…"));
+    BitBtn1->setMaximumWidth(40);
     Berichte_Erstellen_Button = namedWidget<QPushButton>(this, "Berichte_Erstellen_Button");
     Berichte_Anzeigen_Button = namedWidget<QPushButton>(this, "Berichte_Anzeigen_Button");
     Berichte_RichEdit = namedWidget<QTextEdit>(this, "Berichte_RichEdit");

@@ -86,6 +86,7 @@ StatistikTab::StatistikTab(QWidget* parent)
     for (QLineEdit* e : {VonEdit, BisEdit}) {
         e->setValidator(dateKeys(e));
         e->setPlaceholderText(QStringLiteral("tt.mm.yyyy"));
+        e->setToolTip(QStringLiteral("tt.mm.yyyy"));
     }
     Label21 = namedWidget<QLabel>(this, "Label21");
     Bericht_Update_Button = namedWidget<QPushButton>(this, "Bericht_Update_Button");

@@ -24,10 +24,7 @@ bool ProgramFiles::load(QString& error)
 
 std::unique_ptr<Database> ProgramFiles::openDatabase()
 {
-    Database::Options options;
-    options.readOnly = true;
-    options.layDownShippedIfMissing = false;
-    auto db = std::make_unique<Database>(Database::programDatabasePath(), options);
+    auto db = std::make_unique<Database>(Database::programDatabasePath(), Database::readOnlyOptions());
     db->open();
     return db;
 }

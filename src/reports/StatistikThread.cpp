@@ -16,10 +16,7 @@ StatistikThread::StatistikThread(QString databasePath, StatistikRequest request,
 
 void StatistikThread::run()
 {
-    Database::Options options;
-    options.readOnly = true;
-    options.layDownShippedIfMissing = false;
-    Database db(m_databasePath, options);
+    Database db(m_databasePath, Database::readOnlyOptions());
     db.setAbortCheck([this] { return isInterruptionRequested(); });
     try {
         const StatistikData data = queryStatistik(db, m_request);

@@ -87,10 +87,7 @@ TBericht::TBericht(QString databasePath, std::vector<BerichtAdapter> adapters, B
 
 void TBericht::run()
 {
-    Database::Options options;
-    options.readOnly = true;
-    options.layDownShippedIfMissing = false;
-    Database db(m_databasePath, options);
+    Database db(m_databasePath, Database::readOnlyOptions());
     db.setAbortCheck([this] { return isInterruptionRequested(); });
     SignalSink sink(*this);
     m_succeeded = runBericht(db, m_adapters, m_options, m_sprache, *m_clock, sink);

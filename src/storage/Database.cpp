@@ -102,6 +102,14 @@ QString layDownShippedDatabase(const QString& target)
 
 } // namespace
 
+Database::Options Database::readOnlyOptions()
+{
+    Options o;
+    o.readOnly = true;
+    o.layDownShippedIfMissing = false;
+    return o;
+}
+
 Database::Database(QString filePath)
     : Database(std::move(filePath), Options())
 {

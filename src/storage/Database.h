@@ -26,6 +26,9 @@ public:
         int busyTimeoutMs = 5000;
     };
 
+    // For connections that only read: never written to, never laid down.
+    static Options readOnlyOptions();
+
     explicit Database(QString filePath);
     Database(QString filePath, Options options);
     ~Database();
