@@ -1,8 +1,5 @@
 #include "storage/TabFile.h"
 
-#include <QFileInfo>
-#include <QRegularExpression>
-
 #include <cmath>
 
 namespace {
@@ -40,15 +37,34 @@ QDate usDate(const QByteArray& line)
     return date.isValid() && date.year() >= 1 ? date : QDate();
 }
 
-// A non-negative decimal number; the comma of a German-written file is taken
-// as the decimal point.
+// A non-negative decimal number: digits, a fraction, an exponent. The comma
+// of a German-written file is taken as the decimal point.
 bool byteCount(const QByteArray& line, double& value)
 {
-    static const QRegularExpression number(QStringLiteral("^[0-9]+([.,][0-9]*)?([eE][+-]?[0-9]+)?$"));
     QByteArray t = line.trimmed();
-    if (!number.match(QString::fromLatin1(t)).hasMatch())
+    qsizetype i = 0;
+    const auto digits = [&] {
+        const qsizetype start = i;
+        while (i < t.size() && isDigit(t[i]))
+            ++i;
+        return i > start;
+    };
+    if (!digits())
         return false;
-    t.replace(',', '.');
+    if (i < t.size() && (t[i] == '.' || t[i] == ',')) {
+        t[i] = '.';
+        ++i;
+        digits();
+    }
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        ++i;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-'))
+            ++i;
+        if (!digits())
+            return false;
+    }
+    if (i != t.size())
+        return false;
     bool ok = false;
     value = t.toDouble(&ok);
     return ok && std::isfinite(value);
