@@ -61,9 +61,12 @@ int runImportCommand(const QStringList& arguments, QTextStream& out, QTextStream
     clearLogVersionTexts();
     if (!result.ok)
         return failed(err, QStringLiteral("the import of %1").arg(request.file), result);
-    for (const TabSkippedDay& s : result.skipped)
-        err << "netzpegel: line " << s.line << " of " << request.file << " ('" << s.text
-            << "') is no date; that day was skipped\n";
+    for (qsizetype i = 0; i < result.skipped.size() && i < kLoggedSkippedDays; ++i)
+        err << "netzpegel: line " << result.skipped[i].line << " of " << request.file << " ('"
+            << result.skipped[i].text << "') is no date; that day was skipped\n";
+    if (result.skipped.size() > kLoggedSkippedDays)
+        err << "netzpegel: " << result.skipped.size() - kLoggedSkippedDays
+            << " more days were skipped: their date lines are no dates\n";
     out << result.days << " days of " << request.file << " added to table \"" << request.destination << "\"\n";
     return 0;
 }

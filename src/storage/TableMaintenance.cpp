@@ -148,15 +148,25 @@ MaintenanceResult copyDays(Database& db, const QString& source, const QString& d
     });
 }
 
+// Each skipped day is logged as the import of old did, but a file of
+// thousands of them must not flood the log: the rest is counted.
 void logSkippedDays(const QString& file, const QList<TabSkippedDay>& skipped)
 {
     const QChar quote = QLatin1Char('"');
     const QString where = QStringLiteral("| Fehler aufgetreten in Function ") + quote
         + QStringLiteral("bool Table_Import (String Tabellenname, String Dateiname)") + quote
         + QStringLiteral(" , Struktur EncodeDate (StringDatum -> TDate)");
-    for (const TabSkippedDay& s : skipped)
-        LogException(QStringLiteral("'%1' is not a valid date (line %2 of %3)").arg(s.text).arg(s.line).arg(file) + where,
-                     QStringLiteral("EConvertError"));
+    const QString className = QStringLiteral("EConvertError");
+    for (qsizetype i = 0; i < skipped.size() && i < kLoggedSkippedDays; ++i) {
+        const TabSkippedDay& s = skipped[i];
+        LogException(QStringLiteral("'%1' is not a valid date (line %2 of %3)")
+                             .arg(s.text, QString::number(s.line), file) + where,
+                     className);
+    }
+    if (skipped.size() > kLoggedSkippedDays)
+        LogException(QStringLiteral("%1 more days of %2 skipped: their date lines are no dates")
+                         .arg(QString::number(skipped.size() - kLoggedSkippedDays), file) + where,
+                     className);
 }
 
 } // namespace
@@ -248,7 +258,7 @@ MaintenanceResult Table_Import(Database& db, const QString& name, const QString&
         if (!in.open(QIODevice::ReadOnly))
             return failure(QStringLiteral("%1 cannot be read: %2").arg(file, in.errorString()));
         if (in.size() > kMaxTabFileBytes)
-            return failure(QStringLiteral("%1 is too large for a table file (%2 bytes)").arg(file).arg(in.size()));
+            return failure(QStringLiteral("%1 is too large for a table file (%2 bytes)").arg(file, QString::number(in.size())));
         const QByteArray bytes = in.readAll();
         if (in.error() != QFileDevice::NoError)
             return failure(QStringLiteral("%1 cannot be read: %2").arg(file, in.errorString()));

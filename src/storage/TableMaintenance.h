@@ -73,5 +73,8 @@ struct TableRequest
 MaintenanceResult runTableRequest(Database& db, const TableRequest& request,
                                   const MaintenanceProgress& progress = {});
 
+// Skipped days of one import that are logged one by one; the rest are counted.
+constexpr qsizetype kLoggedSkippedDays = 20;
+
 // Files larger than this are refused by an import (a ten-year file is about 100 KB).
 constexpr qint64 kMaxTabFileBytes = 64 * 1024 * 1024;

@@ -199,6 +199,20 @@ TEST_F(TableMaintenanceTest, ADayWithASwappedDateLineIsLoggedAndSkipped)
         << log().toStdString();
 }
 
+TEST_F(TableMaintenanceTest, AFileOfManyBadDatesLogsTwentyAndCountsTheRest)
+{
+    QByteArray bytes;
+    for (int i = 0; i < 25; ++i)
+        bytes += "99/99/2026\r\n1\r\n2\r\n";
+    bytes += "12/01/2026\r\n10\r\n1\r\n";
+    const MaintenanceResult result = Table_Import(db, "neu", writeFile("in.tab", bytes));
+    ASSERT_TRUE(result.ok) << result.detail.toStdString();
+    EXPECT_EQ(result.skipped.size(), 25);
+    EXPECT_EQ(days("neu"), (QList<DayValues>{{kDay1, 10, 1}}));
+    EXPECT_EQ(log().count("is not a valid date"), 20);
+    EXPECT_TRUE(log().contains("5 more days of " + home.file("in.tab") + " skipped")) << log().toStdString();
+}
+
 TEST_F(TableMaintenanceTest, AFileThatCannotBeReadWholeLeavesTheDestinationAsItWas)
 {
     fill("A", {{kDay1, 10, 1}});
