@@ -148,6 +148,15 @@ MaintenanceResult copyDays(Database& db, const QString& source, const QString& d
     });
 }
 
+// Replaces `file` only once all of `bytes` is written.
+void writeWhole(const QString& file, const QByteArray& bytes)
+{
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        throw std::runtime_error(
+            QStringLiteral("%1 cannot be written: %2").arg(file, out.errorString()).toStdString());
+}
+
 // Each skipped day is logged as the import of old did, but a file of
 // thousands of them must not flood the log: the rest is counted.
 void logSkippedDays(const QString& file, const QList<TabSkippedDay>& skipped)
@@ -233,12 +242,7 @@ MaintenanceResult Table_Export(Database& db, const QString& name, const QString&
         return *refused;
     return guarded([&] {
         const QList<TabDay> days = readDays(db, name, progress);
-        QSaveFile out(file);
-        if (!out.open(QIODevice::WriteOnly))
-            throw std::runtime_error(QStringLiteral("%1 cannot be written: %2").arg(file, out.errorString()).toStdString());
-        const QByteArray bytes = formatTabFile(days);
-        if (out.write(bytes) != bytes.size() || !out.commit())
-            throw std::runtime_error(QStringLiteral("%1 cannot be written: %2").arg(file, out.errorString()).toStdString());
+        writeWhole(file, formatTabFile(days));
         MaintenanceResult result;
         result.days = days.size();
         result.ok = true;
@@ -258,7 +262,8 @@ MaintenanceResult Table_Import(Database& db, const QString& name, const QString&
         if (!in.open(QIODevice::ReadOnly))
             return failure(QStringLiteral("%1 cannot be read: %2").arg(file, in.errorString()));
         if (in.size() > kMaxTabFileBytes)
-            return failure(QStringLiteral("%1 is too large for a table file (%2 bytes)").arg(file, QString::number(in.size())));
+            return failure(QStringLiteral("%1 is too large for a table file (%2 bytes)")
+                               .arg(file, QString::number(in.size())));
         const QByteArray bytes = in.readAll();
         if (in.error() != QFileDevice::NoError)
             return failure(QStringLiteral("%1 cannot be read: %2").arg(file, in.errorString()));
