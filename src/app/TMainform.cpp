@@ -4,6 +4,7 @@
 #include "acquisition/DayRollover.h"
 #include "acquisition/InterfaceTable.h"
 #include "acquisition/RestartCounters.h"
+#include "app/DatenbankTab.h"
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
 #include "config/IniFile.h"
@@ -178,8 +179,7 @@ void TMainform::buildWindow()
     TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
     TabSheet4 = new QWidget(PageControl1);
     TabSheet4->setObjectName(QStringLiteral("TabSheet4"));
-    TabSheet5 = new QWidget(PageControl1);
-    TabSheet5->setObjectName(QStringLiteral("TabSheet5"));
+    TabSheet5 = new DatenbankTab(PageControl1);
     PageControl1->addTab(TabSheet1, QStringLiteral("Live Daten"));
     // The settings page holds more than the fixed window shows at once.
     auto* settingsScroll = new QScrollArea(PageControl1);
@@ -304,6 +304,7 @@ void TMainform::applyLanguage()
     update->clear();
     update->addItems(m_sprache->updateItems());
     update->setCurrentIndex(selected);
+    TabSheet5->setCommandTexts(m_sprache->befehlItems());
 }
 
 bool TMainform::openDatabase()
@@ -325,6 +326,8 @@ bool TMainform::openDatabase()
     default: break;
     }
     m_verInfo->setDbversion(dbVersion);
+    TabSheet5->setServices({DBc.get(), m_sprache.get(), m_services.messages, m_services.chooseFile,
+                            m_services.chooseSaveFile});
     return true;
 }
 
@@ -409,6 +412,7 @@ void TMainform::FormClose()
         return;
     m_closed = true;
     stopTimers();
+    TabSheet5->shutDown(); // its worker must not hold the database while the day is booked
     if (m_started) {
         // Totals of a day that ended in the last minute belong to that day.
         rollOverDay(Tagesdatum, m_services.clock->today(), v, m_pending);
@@ -433,6 +437,7 @@ void TMainform::FormClose()
 
 void TMainform::ReleaseAll()
 {
+    TabSheet5->shutDown(); // before the connection and texts it uses go
     for (TGraphenform* w : g)
         delete w;
     g.clear();
@@ -460,6 +465,7 @@ void TMainform::ApplicationException(const QString& senderClass, const std::exce
     const QString what = e ? QString::fromUtf8(e->what()) : QStringLiteral("Unbekannte Ausnahme");
     const QString className = e ? exceptionClassName(*e) : QStringLiteral("Exception");
     stopTimers();
+    TabSheet5->shutDown();
 
     ApplicationState state;
     state.verInfo = m_verInfo.get();

@@ -14,6 +14,7 @@
 
 class Clock;
 class Database;
+class DatenbankTab;
 class DialupSource;
 class EinstellungenTab;
 class InterfaceTable;
@@ -38,6 +39,7 @@ struct MainformServices
     MessageSink* messages = nullptr;
     // File and folder choosers; empty result = cancelled. Defaults: Qt's dialogs.
     std::function<QString(const QString& folder, const QString& filter)> chooseFile;
+    std::function<QString(const QString& folder, const QString& filter)> chooseSaveFile;
     std::function<QString(const QString& folder)> chooseFolder;
     QString bootIdPath = QStringLiteral("/proc/sys/kernel/random/boot_id");
 };
@@ -71,7 +73,7 @@ public:
     EinstellungenTab* TabSheet2;
     QWidget* TabSheet3;
     QWidget* TabSheet4;
-    QWidget* TabSheet5;
+    DatenbankTab* TabSheet5;
     QTimer* NicEngine;
     QTimer* DfuEngine;
     QTimer* Datumsprueftimer;

@@ -134,6 +134,8 @@ constexpr LanguageKey kKeys[] = {
     {"TabSheet5", "table_move", U::BefehlItem},
     {"TabSheet5", "table_exp", U::BefehlItem},
     {"TabSheet5", "table_imp", U::BefehlItem},
+    {"TabSheet5", "table_del_Abfrage", U::Kept},
+    {"TabSheet5", "table_del_Abfrage_ohne_Tage", U::Kept},
 
     {"Menus", "Datei1->Caption", U::Menu},
     {"Menus", "Ende1->Caption", U::Menu},
