@@ -47,6 +47,8 @@ void TMainform::connectControls()
     connect(PageControl1, &QTabWidget::currentChanged, this, &TMainform::PageControl1Change);
     connect(Minimieren1, &QAction::triggered, this, &TMainform::Minimieren1Click);
     connect(Ende1, &QAction::triggered, this, &QWidget::close);
+    connect(Update1, &QAction::triggered, this, &TMainform::Update1Click);
+    connect(t->ProxyButton, &QPushButton::clicked, this, &TMainform::ProxyButtonClick);
 }
 
 void TMainform::PageControl1Change(int index)
