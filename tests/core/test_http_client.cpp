@@ -76,7 +76,7 @@ TEST_F(HttpClientTest, ErrorStatusesFailWithTheStatusLineAndWriteNothing)
     error.status = 500;
     error.body = "server error page";
     server.setRoute("/broken", error);
-    for (const QByteArray path : {"/missing", "/broken"}) {
+    for (const QByteArray& path : {QByteArray("/missing"), QByteArray("/broken")}) {
         QBuffer sink;
         sink.open(QIODevice::WriteOnly);
         const std::string failure = failureOf([&] { http.getToFile(server.url(path), sink, {}); });
@@ -96,7 +96,7 @@ TEST_F(HttpClientTest, ABodyShorterThanAnnouncedFails)
     short_.body = "12345";
     short_.announcedLength = 10;
     server.setRoute("/short", short_);
-    for (const QByteArray path : {"/cut", "/short"}) {
+    for (const QByteArray& path : {QByteArray("/cut"), QByteArray("/short")}) {
         QBuffer sink;
         sink.open(QIODevice::WriteOnly);
         EXPECT_NE(failureOf([&] { http.getToFile(server.url(path), sink, {}); }), "no failure") << path.constData();
@@ -198,11 +198,13 @@ TEST_F(HttpClientTest, ASelfSignedCertificateIsRefused)
     TempHome home;
     const QString key = home.file("key.pem");
     const QString cert = home.file("cert.pem");
-    ASSERT_EQ(QProcess::execute(QStringLiteral("openssl"),
-                                {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
-                                 "-keyout", key, "-out", cert, "-days", "1", "-subj", "/CN=127.0.0.1", "-addext",
-                                 "subjectAltName=IP:127.0.0.1"}),
-              0);
+    QProcess make;
+    make.setProcessChannelMode(QProcess::MergedChannels);
+    make.start(QStringLiteral("openssl"), {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                                           "-nodes", "-keyout", key, "-out", cert, "-days", "1", "-subj", "/CN=127.0.0.1",
+                                           "-addext", "subjectAltName=IP:127.0.0.1"});
+    ASSERT_TRUE(make.waitForFinished());
+    ASSERT_EQ(make.exitCode(), 0) << make.readAll().toStdString();
     quint16 port = 0;
     {
         QTcpServer probe;
@@ -210,6 +212,7 @@ TEST_F(HttpClientTest, ASelfSignedCertificateIsRefused)
         port = probe.serverPort();
     }
     QProcess tls;
+    tls.setStandardOutputFile(QProcess::nullDevice());
     tls.start(QStringLiteral("openssl"), {"s_server", "-accept", QStringLiteral("127.0.0.1:%1").arg(port), "-cert",
                                           cert, "-key", key, "-www", "-quiet"});
     ASSERT_TRUE(tls.waitForStarted());

@@ -192,6 +192,14 @@ HttpTestServer::~HttpTestServer()
     delete m_thread;
 }
 
+HttpTestServer::Route HttpTestServer::Route::answer(int status, const QByteArray& body)
+{
+    Route route;
+    route.status = status;
+    route.body = body;
+    return route;
+}
+
 QString HttpTestServer::url(const QByteArray& path) const
 {
     return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(QString::fromUtf8(path));
@@ -205,9 +213,7 @@ void HttpTestServer::setRoute(const QByteArray& path, const Route& route)
 
 void HttpTestServer::setBody(const QByteArray& path, const QByteArray& body)
 {
-    Route route;
-    route.body = body;
-    setRoute(path, route);
+    setRoute(path, Route::answer(200, body));
 }
 
 void HttpTestServer::requireProxyCredentials(const QByteArray& userAndPassword)

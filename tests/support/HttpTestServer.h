@@ -30,6 +30,8 @@ public:
         bool closeMidBody = false;     // send the headers and half the body, then close
         QByteArray location;           // a redirect: status 302 to this target
         int chunkDelayMs = 0;          // pause between the body's 64 KiB pieces
+
+        static Route answer(int status, const QByteArray& body = {});
     };
     struct Request
     {
