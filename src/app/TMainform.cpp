@@ -20,6 +20,8 @@
 #include "storage/DatabaseError.h"
 #include "storage/Provisioning.h"
 #include "storage/ShutdownBooking.h"
+#include "update/HttpClient.h"
+#include "update/UpdateService.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -74,6 +76,7 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     // A fresh program folder gets the shipped files before anything is read.
     layDownShippedFiles(programFolder());
     loadSettings(arguments);
+    setUpHttp();
     m_sprache->Laden(m_sprache->fileName());
     applyLanguage();
     m_verInfo->Lesen(TVerInfo::ownResourcePath());
@@ -143,6 +146,7 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     }
 
     m_einstellungen.lastupdate = LastupdateLaden();
+    setUpUpdateService();
     connectControls();
     m_started = true;
 }
@@ -203,6 +207,7 @@ void TMainform::buildWindow()
     Minimieren1->setObjectName(QStringLiteral("Minimieren1"));
     Ende1 = datei->addAction(QStringLiteral("Ende1"));
     Ende1->setObjectName(QStringLiteral("Ende1"));
+    buildUpdateMenu();
     this->layout()->setSizeConstraint(QLayout::SetFixedSize);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 
@@ -266,6 +271,14 @@ Einstellungen TMainform::controlsToSettings() const
     e.left = x();
     e.top = y();
     e.visible = isVisible();
+    if (m_http) {
+        // The proxy in use is the one to save, as entered or as loaded.
+        const ProxySettings proxy = m_http->proxy();
+        e.proxyServer = proxy.server;
+        e.proxyPort = proxy.port;
+        e.proxyAuthenticate = proxy.authenticate;
+        e.proxyPassword = proxy.password;
+    }
     return e;
 }
 
@@ -411,6 +424,7 @@ void TMainform::FormClose()
     if (m_closed)
         return;
     m_closed = true;
+    stopUpdates();
     stopTimers();
     TabSheet5->shutDown(); // its worker must not hold the database while the day is booked
     if (m_started) {
@@ -437,6 +451,7 @@ void TMainform::FormClose()
 
 void TMainform::ReleaseAll()
 {
+    stopUpdates();
     TabSheet5->shutDown(); // before the connection and texts it uses go
     for (TGraphenform* w : g)
         delete w;

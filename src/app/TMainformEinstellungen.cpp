@@ -49,6 +49,8 @@ void TMainform::connectControls()
     connect(TabSheet5->Button3, &QPushButton::clicked, TabSheet5, &DatenbankTab::Button3Click);
     connect(Minimieren1, &QAction::triggered, this, &TMainform::Minimieren1Click);
     connect(Ende1, &QAction::triggered, this, &QWidget::close);
+    connect(Update1, &QAction::triggered, this, &TMainform::Update1Click);
+    connect(t->ProxyButton, &QPushButton::clicked, this, &TMainform::ProxyButtonClick);
 }
 
 void TMainform::PageControl1Change(int index)

@@ -228,6 +228,7 @@ constexpr LanguageKey kKeys[] = {
     {"Updates", "UpdatebuttonHint", U::Kept},
     {"Updates", "Update9", U::Kept},
     {"Updates", "Update10", U::Kept},
+    {"Updates", "Update11", U::Kept},
 
     {"Proxy", "Proxy1", U::Kept},
     {"Proxy", "Proxy2", U::Kept},
@@ -238,6 +239,7 @@ constexpr LanguageKey kKeys[] = {
     {"Proxy", "Proxy7", U::Kept},
     {"Proxy", "Proxy8", U::Kept},
     {"Proxy", "Proxy9", U::Kept},
+    {"Proxy", "Proxy10", U::Kept},
 
     {"Graphenform", "Vordergrund1", U::Kept},
     {"Graphenform", "Transparenz1", U::Kept},

@@ -1,21 +1,6 @@
 #pragma once
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
+#include <functional>
 
-// Runs the events of the calling thread until `done` holds or `ms` passed;
-// false when time ran out. For results that arrive as queued calls.
-template <class Condition>
-bool waitFor(Condition done, int ms = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
+// Runs the event loop until `done` holds or `timeoutMs` passed; the result of `done`.
+bool waitFor(const std::function<bool()>& done, int timeoutMs = 20000);
