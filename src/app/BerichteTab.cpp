@@ -209,8 +209,8 @@ void BerichteTab::BitBtn1Click()
         return;
     const QString filter = m_context.sprache->dialogFilter(2);
     QString chosen;
-    if (m_context.chooseFile) {
-        chosen = m_context.chooseFile(programFolder(), filter);
+    if (m_context.chooseSaveFile) {
+        chosen = m_context.chooseSaveFile(programFolder(), filter);
     } else {
         QFileDialog dialog(this, QString(), programFolder(), filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);

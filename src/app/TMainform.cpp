@@ -5,6 +5,7 @@
 #include "acquisition/InterfaceTable.h"
 #include "acquisition/RestartCounters.h"
 #include "app/BerichteTab.h"
+#include "app/DatenbankTab.h"
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
 #include "app/StatistikTab.h"
@@ -21,6 +22,8 @@
 #include "storage/DatabaseError.h"
 #include "storage/Provisioning.h"
 #include "storage/ShutdownBooking.h"
+#include "update/HttpClient.h"
+#include "update/UpdateService.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -76,6 +79,7 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     // A fresh program folder gets the shipped files before anything is read.
     layDownShippedFiles(programFolder());
     loadSettings(arguments);
+    setUpHttp();
     m_sprache->Laden(m_sprache->fileName());
     applyLanguage();
     m_verInfo->Lesen(TVerInfo::ownResourcePath());
@@ -145,6 +149,7 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     }
 
     m_einstellungen.lastupdate = LastupdateLaden();
+    setUpUpdateService();
     connectControls();
     // Ticking the box later takes effect at the next start.
     if (TabSheet4->Bericht_AutoBericht->isChecked())
@@ -184,8 +189,7 @@ void TMainform::buildWindow()
     TabSheet4 = new BerichteTab(PageControl1);
     TabSheet3->setContext(tabContext());
     TabSheet4->setContext(tabContext());
-    TabSheet5 = new QWidget(PageControl1);
-    TabSheet5->setObjectName(QStringLiteral("TabSheet5"));
+    TabSheet5 = new DatenbankTab(PageControl1);
     PageControl1->addTab(TabSheet1, QStringLiteral("Live Daten"));
     // The settings page holds more than the fixed window shows at once.
     auto* settingsScroll = new QScrollArea(PageControl1);
@@ -209,6 +213,7 @@ void TMainform::buildWindow()
     Minimieren1->setObjectName(QStringLiteral("Minimieren1"));
     Ende1 = datei->addAction(QStringLiteral("Ende1"));
     Ende1->setObjectName(QStringLiteral("Ende1"));
+    buildUpdateMenu();
     this->layout()->setSizeConstraint(QLayout::SetFixedSize);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 
@@ -228,7 +233,7 @@ TabContext TMainform::tabContext()
     c.clock = m_services.clock;
     c.closed = &m_closed;
     c.message = [this](MessageSink::Icon icon, const QString& text) { message(icon, text); };
-    c.chooseFile = m_services.chooseFile;
+    c.chooseSaveFile = m_services.chooseSaveFile;
     c.openUrl = m_services.openUrl ? m_services.openUrl : [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     return c;
 }
@@ -287,6 +292,14 @@ Einstellungen TMainform::controlsToSettings() const
     e.left = x();
     e.top = y();
     e.visible = isVisible();
+    if (m_http) {
+        // The proxy in use is the one to save, as entered or as loaded.
+        const ProxySettings proxy = m_http->proxy();
+        e.proxyServer = proxy.server;
+        e.proxyPort = proxy.port;
+        e.proxyAuthenticate = proxy.authenticate;
+        e.proxyPassword = proxy.password;
+    }
     return e;
 }
 
@@ -326,6 +339,7 @@ void TMainform::applyLanguage()
     update->addItems(m_sprache->updateItems());
     update->setCurrentIndex(selected);
     TabSheet3->applyLanguage(*m_sprache);
+    TabSheet5->setCommandTexts(m_sprache->befehlItems());
 }
 
 bool TMainform::openDatabase()
@@ -347,6 +361,8 @@ bool TMainform::openDatabase()
     default: break;
     }
     m_verInfo->setDbversion(dbVersion);
+    TabSheet5->setServices({DBc.get(), m_sprache.get(), m_services.messages, m_services.chooseFile,
+                            m_services.chooseSaveFile});
     return true;
 }
 
@@ -436,8 +452,10 @@ void TMainform::FormClose()
     if (m_closed)
         return;
     m_closed = true;
+    stopUpdates();
     stopWorkers();
     stopTimers();
+    TabSheet5->shutDown(); // its worker must not hold the database while the day is booked
     if (m_started) {
         // Totals of a day that ended in the last minute belong to that day.
         rollOverDay(Tagesdatum, m_services.clock->today(), v, m_pending);
@@ -463,6 +481,8 @@ void TMainform::FormClose()
 
 void TMainform::ReleaseAll()
 {
+    stopUpdates();
+    TabSheet5->shutDown(); // before the connection and texts it uses go
     for (TGraphenform* w : g)
         delete w;
     g.clear();
@@ -491,6 +511,7 @@ void TMainform::ApplicationException(const QString& senderClass, const std::exce
     const QString className = e ? exceptionClassName(*e) : QStringLiteral("Exception");
     stopWorkers();
     stopTimers();
+    TabSheet5->shutDown();
 
     ApplicationState state;
     state.verInfo = m_verInfo.get();

@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -16,8 +17,10 @@
 class BerichteTab;
 class Clock;
 class Database;
+class DatenbankTab;
 class DialupSource;
 class EinstellungenTab;
+class HttpClient;
 class InterfaceTable;
 class LiveDatenTab;
 class QAction;
@@ -28,7 +31,9 @@ class RestartCounters;
 class StatistikTab;
 class TGraphenform;
 class TSprache;
+class TUpdateForm;
 class TVerInfo;
+class UpdateService;
 struct IfRow;
 struct LiveGridRow;
 
@@ -42,10 +47,16 @@ struct MainformServices
     MessageSink* messages = nullptr;
     // File and folder choosers; empty result = cancelled. Defaults: Qt's dialogs.
     std::function<QString(const QString& folder, const QString& filter)> chooseFile;
+    std::function<QString(const QString& folder, const QString& filter)> chooseSaveFile;
     std::function<QString(const QString& folder)> chooseFolder;
     // Opens a document with the desktop's program for it. Default: QDesktopServices.
     std::function<bool(const QUrl&)> openUrl;
     QString bootIdPath = QStringLiteral("/proc/sys/kernel/random/boot_id");
+    // The update transfers; nullptr: the program's own libcurl client.
+    HttpClient* http = nullptr;
+    // Input box (caption, prompt, initial value, password); a cancelled box
+    // gives the initial value. Default: Qt's input dialog.
+    std::function<QString(const QString&, const QString&, const QString&, bool)> inputBox;
 };
 
 // The main window: owns the adapter entries and their graph windows, runs the
@@ -77,7 +88,7 @@ public:
     EinstellungenTab* TabSheet2;
     StatistikTab* TabSheet3;
     BerichteTab* TabSheet4;
-    QWidget* TabSheet5;
+    DatenbankTab* TabSheet5;
     QTimer* NicEngine;
     QTimer* DfuEngine;
     QTimer* Datumsprueftimer;
@@ -85,6 +96,9 @@ public:
     QTimer* AutoBerichtTimer;
     QAction* Minimieren1;
     QAction* Ende1;
+    QAction* Update1;
+    UpdateService* updateService() const;
+    TUpdateForm* updateForm() const;
 
     // Unexpected failure escaping a handler: log, book, tell, end.
     void ApplicationException(const QString& senderClass, const std::exception* e);
@@ -99,6 +113,8 @@ public slots:
     void RefreshLiveGridRows();
     void PageControl1Change(int index);
     void Minimieren1Click();
+    void Update1Click();
+    void ProxyButtonClick();
     // Settings tab
     void Einstellungen_Nic_ComboBoxSelect(int index);
     void SetMaxSpeed_ButtonClick();
@@ -147,6 +163,14 @@ private:
     void ReleaseAll();
     void message(MessageSink::Icon icon, const QString& text);
     QString entryText(const QString& key, const TNic& nic) const;
+    // Update service: TMainformUpdate.cpp
+    void buildUpdateMenu();
+    void setUpHttp();
+    void setUpUpdateService();
+    void ensureUpdateForm();
+    void startAutomaticUpdate();
+    void stopUpdates();
+    QString inputBox(const QString& caption, const QString& prompt, const QString& initial, bool secret);
 
     MainformServices m_services;
     SampleContext m_sampleContext;
@@ -161,4 +185,8 @@ private:
     Berichte m_berichte;
     bool m_started = false;
     bool m_closed = false;
+    std::unique_ptr<HttpClient> m_ownHttp;
+    HttpClient* m_http = nullptr;
+    std::unique_ptr<UpdateService> m_update;
+    QPointer<TUpdateForm> m_updateForm;
 };

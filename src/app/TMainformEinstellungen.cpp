@@ -3,6 +3,7 @@
 #include "app/TMainform.h"
 
 #include "app/BerichteTab.h"
+#include "app/DatenbankTab.h"
 #include "app/EinstellungenTab.h"
 #include "app/StatistikTab.h"
 #include "config/ProgramFolder.h"
@@ -48,8 +49,11 @@ void TMainform::connectControls()
     connect(t->SendColorButton, &QPushButton::clicked, this, &TMainform::SendColorButtonClick);
     connect(t->RecvColorButton, &QPushButton::clicked, this, &TMainform::RecvColorButtonClick);
     connect(PageControl1, &QTabWidget::currentChanged, this, &TMainform::PageControl1Change);
+    connect(TabSheet5->Button3, &QPushButton::clicked, TabSheet5, &DatenbankTab::Button3Click);
     connect(Minimieren1, &QAction::triggered, this, &TMainform::Minimieren1Click);
     connect(Ende1, &QAction::triggered, this, &QWidget::close);
+    connect(Update1, &QAction::triggered, this, &TMainform::Update1Click);
+    connect(t->ProxyButton, &QPushButton::clicked, this, &TMainform::ProxyButtonClick);
 }
 
 void TMainform::PageControl1Change(int index)
@@ -62,6 +66,8 @@ void TMainform::PageControl1Change(int index)
         TabSheet3->TabSheet3Show();
     else if (index == 3)
         TabSheet4->TabSheet4Show();
+    else if (index == 4)
+        TabSheet5->RefreshTableLists();
 }
 
 void TMainform::Minimieren1Click()

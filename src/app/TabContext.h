@@ -23,7 +23,7 @@ struct TabContext
     const bool* closed = nullptr;
     std::function<void(MessageSink::Icon, const QString&)> message;
     // A file to write to; empty when cancelled. Qt's save dialog when not set.
-    std::function<QString(const QString& folder, const QString& filter)> chooseFile;
+    std::function<QString(const QString& folder, const QString& filter)> chooseSaveFile;
     // Opens a document with the desktop's program for it.
     std::function<bool(const QUrl&)> openUrl;
 

@@ -2,6 +2,7 @@
 
 #include "cli/ReportMode.h"
 #include "cli/StatsMode.h"
+#include "cli/TableExchangeCommands.h"
 #include "config/TVerInfo.h"
 
 namespace {
@@ -44,6 +45,9 @@ const std::vector<CommandLineMode>& commandLineModes()
          "           a limit left out is no limit. --json prints one object for scripts.",
          runStats},
         {"--report", "[FILE]", "Writes the report with the saved report options, to FILE or the saved path.", runReport},
+        {"--export", "TABLE FILE", "Writes the days of a traffic table to the table file FILE.", runExportCommand},
+        {"--import", "FILE TABLE", "Adds the days of a table file to a traffic table (made when missing).",
+         runImportCommand},
     };
     return modes;
 }

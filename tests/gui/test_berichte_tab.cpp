@@ -35,7 +35,7 @@ protected:
     {
         MainformFixture::SetUp();
         table.setRows({FakeInterfaceTable::row(1, "lo", 0, 0, 24), FakeInterfaceTable::row(2, "eth0", 0, 0, 6)});
-        services.chooseFile = [this](const QString& folder, const QString& filter) {
+        services.chooseSaveFile = [this](const QString& folder, const QString& filter) {
             chooserCalls << folder + QLatin1Char('|') + filter;
             return chosen;
         };
