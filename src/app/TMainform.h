@@ -3,6 +3,7 @@
 #include "acquisition/TNic.h"
 #include "app/MessageSink.h"
 #include "config/Settings.h"
+#include "desktop/TrayStatus.h"
 #include "storage/PendingBookings.h"
 
 #include <QDate>
@@ -12,12 +13,16 @@
 #include <memory>
 #include <vector>
 
+class Autostart;
+class AutostartFolder;
 class Clock;
 class Database;
 class DialupSource;
 class EinstellungenTab;
 class InterfaceTable;
 class LiveDatenTab;
+class NotificationArea;
+class ProcessPriority;
 class QAction;
 class QTabWidget;
 class QTimer;
@@ -25,6 +30,9 @@ class RestartCounters;
 class TGraphenform;
 class TSprache;
 class TVerInfo;
+class TrayIcon;
+class UrlOpener;
+class WindowBehaviour;
 struct IfRow;
 struct LiveGridRow;
 
@@ -40,6 +48,11 @@ struct MainformServices
     std::function<QString(const QString& folder, const QString& filter)> chooseFile;
     std::function<QString(const QString& folder)> chooseFolder;
     QString bootIdPath = QStringLiteral("/proc/sys/kernel/random/boot_id");
+    // Desktop services; a missing one does nothing (and no notification area).
+    AutostartFolder* autostartFolder = nullptr;
+    ProcessPriority* priority = nullptr;
+    UrlOpener* opener = nullptr;
+    const NotificationArea* notificationArea = nullptr;
 };
 
 // The main window: owns the adapter entries and their graph windows, runs the
@@ -56,6 +69,11 @@ public:
     bool started() const { return m_started; }
     // The "Visible" setting: whether the window is shown at start.
     bool startVisible() const { return m_einstellungen.visible; }
+    // Shows the window, or keeps it in the notification area, or minimised, as "Visible" says.
+    void showAtStart();
+    // Help page that F1 opens: the current tab's, empty while the window is hidden.
+    QString helpTopic() const { return m_helpTopic; }
+    WindowBehaviour& windows() { return *m_windows; }
     const std::vector<TNic*>& entries() const { return v; }
     const std::vector<TGraphenform*>& graphWindows() const { return g; }
     QString cachePath() const;
@@ -78,7 +96,15 @@ public:
     QTimer* CacheToHDDTimer;
     QTimer* AutoBerichtTimer;
     QAction* Minimieren1;
+    QAction* AllesMinimieren2;
     QAction* Ende1;
+    QAction* Hilfe1;
+    QAction* Update1;
+    QAction* Reportbug1;
+    QAction* Info1;
+    QAction* Donate1;
+    QAction* Debug1;
+    TrayIcon* Tray;
 
     // Unexpected failure escaping a handler: log, book, tell, end.
     void ApplicationException(const QString& senderClass, const std::exception* e);
@@ -92,6 +118,20 @@ public slots:
     void RefreshLiveGridRows();
     void PageControl1Change(int index);
     void Minimieren1Click();
+    // Menus, notification-area icon, help and about box
+    void AllesMinimieren2Click();
+    void allesMinimieren1Click();
+    void Wiederherstellen1Click();
+    void CoolTrayIcon1Click();
+    void Hilfe1Click();
+    void Reportbug1Click();
+    void Info1Click();
+    void Donate1Click();
+    void Debug1Click();
+    void Autostart_CheckBoxClick(bool checked);
+    void Basisprio_TrackBarChange(int position);
+    // Icon bars and tooltip from the latest sample.
+    void updateTray();
     // Settings tab
     void Einstellungen_Nic_ComboBoxSelect(int index);
     void SetMaxSpeed_ButtonClick();
@@ -111,20 +151,30 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // Minimising hides the window instead; a new start brings it back.
+    // Minimising hides the window instead while the icon can bring it back.
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QList<QWidget*> pages() const;
     void buildWindow();
+    void buildMenus();
     void connectControls();
+    void connectDesktop();
+    void createDesktopServices();
     void loadSettings(const QStringList& arguments);
     void settingsToControls();
     Einstellungen controlsToSettings() const;
     void applyLanguage();
     bool openDatabase();
     void createEntries(const std::vector<IfRow>& rows);
+    // Provisions one entry (tables and settings row) and makes its graph window.
+    void addEntry(TNic* nic, const IfRow* row);
     void createGraphWindow(TNic& nic);
+    // A new entry's window goes down the right edge of the work area; its row keeps the place.
+    void placeNewGraphWindow(size_t i);
+    void refreshAutostart();
     void restoreCounters(const std::vector<IfRow>& rows, const QByteArray& cacheOnDisk);
     void feedGraph(size_t i);
     void writeGridRow(int row, const LiveGridRow& cells);
@@ -149,6 +199,10 @@ private:
     PendingBookings m_pending;
     Einstellungen m_einstellungen;
     Berichte m_berichte;
+    std::unique_ptr<WindowBehaviour> m_windows;
+    std::unique_ptr<Autostart> m_autostart;
+    TrayBarScale m_trayScale;
+    QString m_helpTopic;
     bool m_started = false;
     bool m_closed = false;
 };

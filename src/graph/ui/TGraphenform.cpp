@@ -156,7 +156,7 @@ void TGraphenform::configureFrom(TNic& nic)
     TPerformanceGraph& g = graph();
     g.SetGradient(nic.maxspeed);
     resize(nic.breite, nic.hoehe);
-    moveSnapped(QPoint(nic.links, nic.oben));
+    placeInnerArea(QPoint(nic.links, nic.oben));
     setTranslucent(nic.tranz);
     setOpacityValue(nic.tranz_wert);
     g.SetForeColor(nic.forecolor);
@@ -170,8 +170,10 @@ void TGraphenform::configureFrom(TNic& nic)
 void TGraphenform::copyTo(TNic& nic) const
 {
     nic.anzeigen_graph = isVisible();
-    nic.links = pos().x();
-    nic.oben = pos().y();
+    // The inner area, as it is placed again: a frame's position would move the
+    // window by the frame's height at every restart.
+    nic.links = geometry().x();
+    nic.oben = geometry().y();
     nic.hoehe = height();
     nic.breite = width();
     nic.tranz = m_translucent;
@@ -348,6 +350,18 @@ void TGraphenform::moveSnapped(const QPoint& topLeft)
     m_snapping = true;
     move(target.topLeft());
     m_snapping = false;
+}
+
+void TGraphenform::placeInnerArea(const QPoint& topLeft)
+{
+    // The move event snaps the frame; a window not shown yet gets it when shown.
+    setGeometry(QRect(topLeft, size()));
+}
+
+QRect TGraphenform::outerRect(const QMargins& frameEstimate) const
+{
+    const QRect frame = frameGeometry();
+    return frame != geometry() ? frame : geometry().marginsAdded(frameEstimate);
 }
 
 void TGraphenform::snapToWorkArea()

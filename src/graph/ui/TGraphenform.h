@@ -62,6 +62,13 @@ public:
 
     // Moves the window's outer frame to `topLeft`, snapped to the work area.
     void moveSnapped(const QPoint& topLeft);
+    // Puts the inner area's top left corner at `topLeft`, where the settings
+    // keep it: before the window manager has framed the window only the
+    // inner area can be placed exactly.
+    void placeInnerArea(const QPoint& topLeft);
+    // The outer rectangle; while the frame is not known yet, the inner area
+    // grown by `frameEstimate`.
+    QRect outerRect(const QMargins& frameEstimate) const;
 
     // Position the on-top timers raise their windows to: null for the top,
     // else the open context menu that must stay above them.
