@@ -245,7 +245,8 @@ void TMainform::settingsToControls()
     t->Umrechnung_CheckBox->setChecked(e.umrechnung);
     t->dfu_CheckBox->setChecked(e.dfuEngine);
     t->NicEngineIntervall_TrackBar->setValue(e.nicEngineIntervall);
-    t->Basisprio_TrackBar->setValue(e.basisprio);
+    // A position the bar cannot show is not applied: the bar shows the normal priority the program keeps.
+    t->Basisprio_TrackBar->setValue(niceForBasisPrio(e.basisprio) ? e.basisprio : kBasisPrioNormal);
     t->Bewareoftrafficdouble->setChecked(e.doppeltertraffic);
     t->Update_ComboBox->setCurrentIndex(e.autoUpdate);
     t->nic_CheckBox->setChecked(e.nicEngine);

@@ -25,7 +25,7 @@ QString desktopExecArgument(const QString& text)
     // A literal percent sign is doubled in any case: "%f" and the like are field codes.
     QString t = text;
     t.replace(QLatin1Char('%'), QStringLiteral("%%"));
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./+,:@=-]+$"));
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./+,:@=%-]+$"));
     if (plain.match(t).hasMatch())
         return entryValue(t);
     QString quoted;

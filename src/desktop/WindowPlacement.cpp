@@ -4,7 +4,7 @@
 
 QPoint stackedGraphWindowPlace(const QRect& workArea, const QSize& frame, const QList<QRect>& taken)
 {
-    const QPoint corner(workArea.x() + workArea.width() - frame.width(), workArea.y());
+    const QPoint corner(workArea.x() + workArea.width() - std::max(0, frame.width()), workArea.y());
     if (frame.isEmpty() || workArea.isEmpty())
         return corner;
     const int rows = std::max(1, workArea.height() / frame.height());
@@ -23,7 +23,11 @@ QPoint stackedGraphWindowPlace(const QRect& workArea, const QSize& frame, const 
 
 QPoint reachablePosition(const QRect& rect, const QList<QRect>& screens, const QRect& fallback)
 {
-    const bool onScreen
-        = std::any_of(screens.begin(), screens.end(), [&](const QRect& s) { return s.intersects(rect); });
+    // Enough of it to take hold of with the mouse.
+    const QSize grip(std::min(rect.width(), 40), std::min(rect.height(), 20));
+    const bool onScreen = std::any_of(screens.begin(), screens.end(), [&](const QRect& s) {
+        const QRect shown = s.intersected(rect);
+        return shown.width() >= grip.width() && shown.height() >= grip.height();
+    });
     return onScreen ? rect.topLeft() : fallback.topLeft();
 }

@@ -11,6 +11,7 @@
 // `taken` are the outer rectangles of the windows already shown.
 QPoint stackedGraphWindowPlace(const QRect& workArea, const QSize& frame, const QList<QRect>& taken);
 
-// `rect` moved to the top left of `fallback` when no part of it lies on any
-// of `screens`, so a window saved on a screen that is gone stays reachable.
+// `rect` moved to the top left of `fallback` when too little of it lies on
+// any of `screens` to take hold of, so a window saved on a screen that is
+// gone stays reachable.
 QPoint reachablePosition(const QRect& rect, const QList<QRect>& screens, const QRect& fallback);
