@@ -13,4 +13,4 @@ $SUDO apt-get install -y --no-install-recommends \
   libcurl4-openssl-dev \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   libxml2-utils iproute2 \
-  desktop-file-utils xvfb openbox
+  desktop-file-utils xvfb openbox x11-utils

@@ -5,6 +5,7 @@
 #include "graph/ui/TGraphenform.h"
 #include "support/MainformFixture.h"
 #include "support/QtPrinters.h"
+#include "support/SettleWindows.h"
 #include "support/TestDatabase.h"
 
 #include <QCoreApplication>
@@ -38,7 +39,7 @@ TEST_F(WindowPlacesTest, NewGraphWindowsStackDownTheRightEdgeAndKeepThatPlace)
     {
         TMainform form(services, {});
         form.showAtStart();
-        QCoreApplication::processEvents();
+        settleWindows();
         const QRect area = workArea(form);
         QRect previous;
         for (size_t i = 1; i < form.graphWindows().size(); ++i) { // eth0, wlan0, dial-up
@@ -65,7 +66,7 @@ TEST_F(WindowPlacesTest, NewGraphWindowsStackDownTheRightEdgeAndKeepThatPlace)
     // Known adapters keep their own place, even when it is not in the stack.
     TMainform again(services, {});
     again.showAtStart();
-    QCoreApplication::processEvents();
+    settleWindows();
     for (size_t i = 1; i < again.graphWindows().size(); ++i)
         EXPECT_EQ(again.graphWindows()[i]->geometry(), placed[i - 1]) << i;
     again.graphWindows()[1]->move(workArea(again).topLeft() + QPoint(200, 150));
@@ -73,7 +74,7 @@ TEST_F(WindowPlacesTest, NewGraphWindowsStackDownTheRightEdgeAndKeepThatPlace)
     again.close();
     TMainform third(services, {});
     third.showAtStart();
-    QCoreApplication::processEvents();
+    settleWindows();
     EXPECT_EQ(third.graphWindows()[1]->geometry(), moved);
 }
 
@@ -85,7 +86,7 @@ TEST_F(WindowPlacesTest, TenRestartsLeaveEveryWindowWhereItWas)
     for (int run = 0; run < 11; ++run) {
         TMainform form(services, {});
         form.showAtStart();
-        QCoreApplication::processEvents();
+        settleWindows();
         std::vector<QRect> graphs;
         for (TGraphenform* w : form.graphWindows())
             graphs.push_back(w->geometry());
@@ -93,7 +94,7 @@ TEST_F(WindowPlacesTest, TenRestartsLeaveEveryWindowWhereItWas)
             EXPECT_EQ(form.geometry().topLeft(), QPoint(150, 120));
             // One window dragged next to the left edge of the work area: it snaps there.
             form.graphWindows()[2]->move(workArea(form).topLeft() + QPoint(5, 300));
-            QCoreApplication::processEvents();
+            settleWindows();
             mainPlace = form.geometry();
             for (TGraphenform* w : form.graphWindows())
                 graphPlaces.push_back(w->geometry());
@@ -113,7 +114,7 @@ TEST_F(WindowPlacesTest, AMainWindowSavedOffEveryScreenComesBackOnOne)
     home.write("netzpegel.ini", "[Fenster]\nLeft=-5000\nTop=9000\n");
     TMainform form(services, {});
     form.showAtStart();
-    QCoreApplication::processEvents();
+    settleWindows();
     EXPECT_TRUE(form.screen()->availableGeometry().intersects(form.frameGeometry()));
 }
 

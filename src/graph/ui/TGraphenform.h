@@ -25,6 +25,8 @@ class TGraphenform : public QWidget
     Q_OBJECT
 public:
     static constexpr int OnTopIntervalMs = 100;
+    // A move or resize is snapped once the window has rested this long.
+    static constexpr int SnapSettleMs = 100;
     // Opacity of T00 ... T100; the first entry switches translucency off.
     static constexpr std::array<int, 11> TransparenzOpacity{255, 225, 200, 175, 150, 127, 100, 75, 50, 25, 0};
 
@@ -115,6 +117,7 @@ private:
     void setStaysOnTop(bool on);
     void applyOpacity();
     void snapToWorkArea();
+    void snapWhenSettled();
     void chooseGraphColor(bool fore);
     void chooseBarColor(bool send);
 
@@ -126,5 +129,7 @@ private:
     bool m_translucent = false;
     int m_opacity = 255;
     bool m_snapping = false;
+    QTimer* m_snapTimer;
+    int m_frameWaits = 0;
     WinColorChooser m_chooseColor = chooseWinColor;
 };
