@@ -110,6 +110,19 @@ TEST_F(E2eDesktop, InstalledProgramKeepsItsFilesInTheDataFolderAndCounts)
     EXPECT_EQ(booked.received, static_cast<double>(end.rx - start.rx));
     EXPECT_EQ(booked.send, static_cast<double>(end.tx - start.tx));
     EXPECT_GE(booked.received, kPayload);
+
+    // A data folder that cannot be made: a message naming it, and no start.
+    const QString blocked = root.filePath(QStringLiteral("blocked"));
+    QFile file(blocked);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    installed.insert(QStringLiteral("XDG_DATA_HOME"), blocked);
+    ProgramRun refused(sandbox, home.folder(), exe, installed);
+    ASSERT_TRUE(refused.waitForExit());
+    EXPECT_EQ(refused.exitCode(), 1);
+    EXPECT_FALSE(messagesOf(refused.errorOutput(), QStringLiteral("error")).isEmpty());
+    EXPECT_TRUE(refused.errorOutput().contains(blocked + QStringLiteral("/netzpegel/Datenbank.mdb")))
+        << qPrintable(refused.errorOutput());
 }
 
 TEST_F(E2eDesktop, TenRestartsUnderAWindowManagerLeaveEveryWindowWhereItWas)
