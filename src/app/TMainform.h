@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -17,8 +18,10 @@ class Autostart;
 class AutostartFolder;
 class Clock;
 class Database;
+class DatenbankTab;
 class DialupSource;
 class EinstellungenTab;
+class HttpClient;
 class InterfaceTable;
 class LiveDatenTab;
 class NotificationArea;
@@ -29,10 +32,12 @@ class QTimer;
 class RestartCounters;
 class TGraphenform;
 class TSprache;
+class TUpdateForm;
 class TVerInfo;
 class TrayIcon;
 class UrlOpener;
 class WindowBehaviour;
+class UpdateService;
 struct IfRow;
 struct LiveGridRow;
 
@@ -46,6 +51,7 @@ struct MainformServices
     MessageSink* messages = nullptr;
     // File and folder choosers; empty result = cancelled. Defaults: Qt's dialogs.
     std::function<QString(const QString& folder, const QString& filter)> chooseFile;
+    std::function<QString(const QString& folder, const QString& filter)> chooseSaveFile;
     std::function<QString(const QString& folder)> chooseFolder;
     QString bootIdPath = QStringLiteral("/proc/sys/kernel/random/boot_id");
     // Desktop services; a missing one does nothing (and no notification area).
@@ -53,6 +59,11 @@ struct MainformServices
     ProcessPriority* priority = nullptr;
     UrlOpener* opener = nullptr;
     const NotificationArea* notificationArea = nullptr;
+    // The update transfers; nullptr: the program's own libcurl client.
+    HttpClient* http = nullptr;
+    // Input box (caption, prompt, initial value, password); a cancelled box
+    // gives the initial value. Default: Qt's input dialog.
+    std::function<QString(const QString&, const QString&, const QString&, bool)> inputBox;
 };
 
 // The main window: owns the adapter entries and their graph windows, runs the
@@ -89,7 +100,7 @@ public:
     EinstellungenTab* TabSheet2;
     QWidget* TabSheet3;
     QWidget* TabSheet4;
-    QWidget* TabSheet5;
+    DatenbankTab* TabSheet5;
     QTimer* NicEngine;
     QTimer* DfuEngine;
     QTimer* Datumsprueftimer;
@@ -105,6 +116,8 @@ public:
     QAction* Donate1;
     QAction* Debug1;
     TrayIcon* Tray;
+    UpdateService* updateService() const;
+    TUpdateForm* updateForm() const;
 
     // Unexpected failure escaping a handler: log, book, tell, end.
     void ApplicationException(const QString& senderClass, const std::exception* e);
@@ -132,6 +145,8 @@ public slots:
     void Basisprio_TrackBarChange(int position);
     // Icon bars and tooltip from the latest sample.
     void updateTray();
+    void Update1Click();
+    void ProxyButtonClick();
     // Settings tab
     void Einstellungen_Nic_ComboBoxSelect(int index);
     void SetMaxSpeed_ButtonClick();
@@ -187,6 +202,13 @@ private:
     void ReleaseAll();
     void message(MessageSink::Icon icon, const QString& text);
     QString entryText(const QString& key, const TNic& nic) const;
+    // Update service: TMainformUpdate.cpp
+    void setUpHttp();
+    void setUpUpdateService();
+    void ensureUpdateForm();
+    void startAutomaticUpdate();
+    void stopUpdates();
+    QString inputBox(const QString& caption, const QString& prompt, const QString& initial, bool secret);
 
     MainformServices m_services;
     SampleContext m_sampleContext;
@@ -205,4 +227,8 @@ private:
     QString m_helpTopic;
     bool m_started = false;
     bool m_closed = false;
+    std::unique_ptr<HttpClient> m_ownHttp;
+    HttpClient* m_http = nullptr;
+    std::unique_ptr<UpdateService> m_update;
+    QPointer<TUpdateForm> m_updateForm;
 };

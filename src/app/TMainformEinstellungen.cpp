@@ -2,6 +2,7 @@
 // graph window switches and colours, and the program settings.
 #include "app/TMainform.h"
 
+#include "app/DatenbankTab.h"
 #include "app/EinstellungenTab.h"
 #include "config/ProgramFolder.h"
 #include "config/SpeedPresets.h"
@@ -46,6 +47,9 @@ void TMainform::connectControls()
     connect(t->SendColorButton, &QPushButton::clicked, this, &TMainform::SendColorButtonClick);
     connect(t->RecvColorButton, &QPushButton::clicked, this, &TMainform::RecvColorButtonClick);
     connect(PageControl1, &QTabWidget::currentChanged, this, &TMainform::PageControl1Change);
+    connect(TabSheet5->Button3, &QPushButton::clicked, TabSheet5, &DatenbankTab::Button3Click);
+    connect(Update1, &QAction::triggered, this, &TMainform::Update1Click);
+    connect(t->ProxyButton, &QPushButton::clicked, this, &TMainform::ProxyButtonClick);
     connectDesktop();
 }
 
@@ -57,6 +61,8 @@ void TMainform::PageControl1Change(int index)
     } else if (index == 1) {
         refillAdapterChooser();
         refreshAutostart();
+    } else if (index == 4) {
+        TabSheet5->RefreshTableLists();
     }
 }
 

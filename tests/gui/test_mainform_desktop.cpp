@@ -290,16 +290,22 @@ TEST_F(DesktopTest, PriorityIsSetAtStartAndWhenTheTrackBarMoves)
         form.TabSheet2->Basisprio_TrackBar->setValue(4);
         EXPECT_EQ(priority.asked.back(), 19);
     }
-    for (const char* bad : {"0", "9", "x"}) {
+    const struct
+    {
+        const char* stored;
+        std::vector<int> asked;
+        int shown;
+    } cases[] = {
+        {"0", {}, 3},    // no priority of its own: the bar shows the normal one it keeps
+        {"9", {}, 3},
+        {"x", {-10}, 2}, // not a number: the default
+    };
+    for (const auto& c : cases) {
         priority.asked.clear();
-        home.write("netzpegel.ini", QByteArray("[Allgemein]\nbasisprio=") + bad + "\n");
+        home.write("netzpegel.ini", QByteArray("[Allgemein]\nbasisprio=") + c.stored + "\n");
         TMainform form(services, {});
-        if (QByteArray(bad) == "x")
-            EXPECT_EQ(priority.asked, std::vector<int>{-10}) << "not a number: the default";
-        else
-            EXPECT_TRUE(priority.asked.empty()) << bad << ": no priority of its own";
-        if (QByteArray(bad) != "x")
-            EXPECT_EQ(form.TabSheet2->Basisprio_TrackBar->value(), 3) << "shows the normal priority it runs at";
+        EXPECT_EQ(priority.asked, c.asked) << c.stored;
+        EXPECT_EQ(form.TabSheet2->Basisprio_TrackBar->value(), c.shown) << c.stored;
         EXPECT_TRUE(messages.shown.empty());
     }
     EXPECT_TRUE(home.read("netzpegel.ini").contains("basisprio=x")) << "a bad value is not overwritten at close";
