@@ -107,17 +107,16 @@ void WindowBehaviour::restoreGraphs()
             w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
 }
 
-bool WindowBehaviour::mainStateChanged(Qt::WindowStates before)
+void WindowBehaviour::mainStateChanged(Qt::WindowStates before)
 {
     const bool minimised = m_main.isMinimized();
     if (minimised && trayPresent() && m_main.isActiveWindow()) {
         // Minimising hides into the icon instead; the icon brings it back.
         m_main.setWindowState(m_main.windowState() & ~Qt::WindowMinimized);
         QMetaObject::invokeMethod(&m_main, &QWidget::hide, Qt::QueuedConnection);
-        return true;
+        return;
     }
     // Without the icon the graph windows have no way back but with the main window.
     if (!minimised && before.testFlag(Qt::WindowMinimized) && !trayPresent())
         restoreGraphs();
-    return false;
 }

@@ -42,8 +42,9 @@ public:
     void minimiseAll();
     // Main window shown, every graph window back from minimised.
     void restoreAll();
-    // The main window's state changed; true when a minimise became a hide.
-    bool mainStateChanged(Qt::WindowStates before);
+    // The main window's state changed: a minimise hides it into the icon, a
+    // restore without the icon brings the graph windows back too.
+    void mainStateChanged(Qt::WindowStates before);
 
 private:
     void restoreGraphs();
