@@ -12,6 +12,7 @@
 #include "support/TestDatabase.h"
 #include "support/WaitFor.h"
 
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
