@@ -14,7 +14,6 @@
 
 #include <QCoreApplication>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFile>
 #include <QProgressBar>
 #include <QPushButton>
