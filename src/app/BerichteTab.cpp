@@ -5,6 +5,7 @@
 #include "config/ProgramFolder.h"
 #include "config/Settings.h"
 #include "config/TSprache.h"
+#include "desktop/UrlOpener.h"
 #include "reports/TBericht.h"
 #include "storage/Database.h"
 
@@ -226,8 +227,8 @@ void BerichteTab::BitBtn1Click()
 void BerichteTab::Berichte_Anzeigen_ButtonClick()
 {
     const QString path = Berichte_Pfad_Edit->text();
-    if (!path.isEmpty() && QFileInfo(path).isFile() && m_context.openUrl)
-        m_context.openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    if (!path.isEmpty() && QFileInfo(path).isFile() && m_context.opener)
+        m_context.opener->open(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
 }
 
 void BerichteTab::stopReport()

@@ -7,9 +7,9 @@
 #include <vector>
 
 class Clock;
-class QUrl;
 class TNic;
 class TSprache;
+class UrlOpener;
 
 // What the statistics and reports pages use of the main window. Nothing is
 // owned; all of it is the main window's and lives as long as it does.
@@ -24,8 +24,8 @@ struct TabContext
     std::function<void(MessageSink::Icon, const QString&)> message;
     // A file to write to; empty when cancelled. Qt's save dialog when not set.
     std::function<QString(const QString& folder, const QString& filter)> chooseSaveFile;
-    // Opens a document with the desktop's program for it.
-    std::function<bool(const QUrl&)> openUrl;
+    // Opens a document with the desktop's program for it; none: nothing opens.
+    UrlOpener* opener = nullptr;
 
     bool isClosed() const { return closed && *closed; }
 };

@@ -39,10 +39,6 @@ protected:
             chooserCalls << folder + QLatin1Char('|') + filter;
             return chosen;
         };
-        services.openUrl = [this](const QUrl& url) {
-            opened << url;
-            return true;
-        };
     }
 
     void start()
@@ -61,7 +57,6 @@ protected:
     BerichteTab* page = nullptr;
     QString chosen;
     QStringList chooserCalls;
-    QList<QUrl> opened;
 };
 
 TEST_F(BerichteTabTest, UnitNamesFollowTheBaseOnceShownAndTheIndexStays)
@@ -107,11 +102,11 @@ TEST_F(BerichteTabTest, ARunWritesAValidReportWhileTheLogAndBarsMove)
 
     // Opening it hands the file to the desktop; a file that is not there is not opened.
     page->Berichte_Anzeigen_Button->click();
-    ASSERT_EQ(opened.size(), 1);
-    EXPECT_EQ(opened[0], QUrl::fromLocalFile(home.file("bericht.htm")));
+    ASSERT_EQ(opener.opened.size(), 1);
+    EXPECT_EQ(opener.opened[0], QUrl::fromLocalFile(home.file("bericht.htm")));
     page->Berichte_Pfad_Edit->setText(home.file("nicht-da.htm"));
     page->Berichte_Anzeigen_Button->click();
-    EXPECT_EQ(opened.size(), 1);
+    EXPECT_EQ(opener.opened.size(), 1);
     EXPECT_TRUE(messages.shown.empty());
 }
 

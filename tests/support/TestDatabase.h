@@ -45,6 +45,16 @@ struct StoredRow
 bool storeTrafficRows(const QString& dbPath, const QString& index, const std::vector<StoredRow>& rows,
                       bool bericht = true);
 
+// "links" and "oben" of the settings table "<index>_einstellungen": where the
+// adapter's graph window is kept. Not valid when it cannot be read.
+struct StoredPlace
+{
+    int links = 0;
+    int oben = 0;
+    bool valid = false;
+};
+StoredPlace storedGraphPlace(const QString& dbPath, const QString& index);
+
 // Holds the database's write lock while it lives: every write of the program
 // waits out its busy timeout and fails.
 class DatabaseWriteLock
