@@ -126,8 +126,6 @@ EinstellungenTab::EinstellungenTab(QWidget* parent)
     Button2 = namedWidget<QPushButton>(GroupBox3, "Button2");
     Button4 = namedWidget<QPushButton>(GroupBox3, "Button4");
     ProxyButton = namedWidget<QPushButton>(GroupBox3, "ProxyButton");
-    // Shown once the proxy dialog and the autostart entry exist.
-    ProxyButton->hide();
     auto* g3 = new QGridLayout(GroupBox3);
     g3->addWidget(Umrechnung_CheckBox, 0, 0, 1, 4);
     g3->addWidget(Autostart_CheckBox, 1, 0, 1, 4);
