@@ -159,7 +159,7 @@ void writeWhole(const QString& file, const QByteArray& bytes)
 
 // Each skipped day is logged as the import of old did, but a file of
 // thousands of them must not flood the log: the rest is counted.
-void logSkippedDays(const QString& file, const QList<TabSkippedDay>& skipped)
+void logSkippedDays(const QString& file, const QList<TabSkippedDay>& skipped, qint64 skippedDays)
 {
     const QChar quote = QLatin1Char('"');
     const QString where = QStringLiteral("| Fehler aufgetreten in Function ") + quote
@@ -172,9 +172,9 @@ void logSkippedDays(const QString& file, const QList<TabSkippedDay>& skipped)
                              .arg(s.text, QString::number(s.line), file) + where,
                      className);
     }
-    if (skipped.size() > kLoggedSkippedDays)
+    if (skippedDays > kLoggedSkippedDays)
         LogException(QStringLiteral("%1 more days of %2 skipped: their date lines are no dates")
-                         .arg(QString::number(skipped.size() - kLoggedSkippedDays), file) + where,
+                         .arg(QString::number(skippedDays - kLoggedSkippedDays), file) + where,
                      className);
 }
 
@@ -270,13 +270,14 @@ MaintenanceResult Table_Import(Database& db, const QString& name, const QString&
         const TabFileContent content = parseTabFile(bytes);
         if (!content.ok)
             return failure(QStringLiteral("%1: %2").arg(file, content.error));
-        logSkippedDays(file, content.skipped);
+        logSkippedDays(file, content.skipped, content.skippedDays);
 
         Database::Transaction transaction(db);
         MaintenanceResult result;
         result.days = mergeDays(db, name, content.days, progress);
         transaction.commit();
         result.skipped = content.skipped;
+        result.skippedDays = content.skippedDays;
         result.ok = true;
         return result;
     });
