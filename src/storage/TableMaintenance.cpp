@@ -6,6 +6,7 @@
 #include "storage/DayNumber.h"
 #include "storage/TrafficStatements.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -148,6 +149,23 @@ MaintenanceResult copyDays(Database& db, const QString& source, const QString& d
     });
 }
 
+// The database file or one of the engine's files beside it: an export there
+// would replace the very data it reads.
+bool isDatabaseFile(const Database& db, const QString& file)
+{
+    // Links resolved where the file exists; a missing one by its clean path.
+    const auto whereItIs = [](const QString& path) {
+        const QFileInfo info(path);
+        const QString canonical = info.canonicalFilePath();
+        return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+    };
+    const QString target = whereItIs(file);
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        if (target == whereItIs(db.filePath() + QLatin1String(suffix)))
+            return true;
+    return false;
+}
+
 // Replaces `file` only once all of `bytes` is written.
 void writeWhole(const QString& file, const QByteArray& bytes)
 {
@@ -240,6 +258,8 @@ MaintenanceResult Table_Export(Database& db, const QString& name, const QString&
 {
     if (auto refused = refuseTableNames(TableCommand::Export, name, {}))
         return *refused;
+    if (isDatabaseFile(db, file))
+        return failure(QStringLiteral("%1 is the database itself: an export cannot replace it").arg(file));
     return guarded([&] {
         const QList<TabDay> days = readDays(db, name, progress);
         writeWhole(file, formatTabFile(days));
