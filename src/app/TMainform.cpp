@@ -12,7 +12,11 @@
 #include "config/TSprache.h"
 #include "config/TVerInfo.h"
 #include "desktop/ApplicationExceptionLog.h"
+#include "desktop/Autostart.h"
+#include "desktop/BasisPrio.h"
 #include "desktop/ExceptionLog.h"
+#include "desktop/ui/TrayIcon.h"
+#include "desktop/ui/WindowBehaviour.h"
 #include "graph/ui/TGraphenform.h"
 #include "storage/CounterCache.h"
 #include "storage/DBUpdates.h"
@@ -79,9 +83,13 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     setUpHttp();
     m_sprache->Laden(m_sprache->fileName());
     applyLanguage();
+    // The loaded value, not the track bar's: a position the bar cannot show changes nothing.
+    if (m_services.priority)
+        SetBasisPrio(m_einstellungen.basisprio, *m_services.priority);
     m_verInfo->Lesen(TVerInfo::ownResourcePath());
     setLogVersionTexts({m_verInfo->FileVersion(), m_verInfo->ProductVersion(), m_verInfo->Comments()});
     setWindowTitle(m_verInfo->windowCaption());
+    createDesktopServices();
     if (!openDatabase())
         return;
 
@@ -148,6 +156,7 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     m_einstellungen.lastupdate = LastupdateLaden();
     setUpUpdateService();
     connectControls();
+    updateTray();
     m_started = true;
 }
 
@@ -201,15 +210,10 @@ void TMainform::buildWindow()
     central->setFixedSize(620, 384);
     setCentralWidget(central);
 
-    QMenu* datei = menuBar()->addMenu(QStringLiteral("Datei1"));
-    datei->setObjectName(QStringLiteral("Datei1"));
-    Minimieren1 = datei->addAction(QStringLiteral("Minimieren1"));
-    Minimieren1->setObjectName(QStringLiteral("Minimieren1"));
-    Ende1 = datei->addAction(QStringLiteral("Ende1"));
-    Ende1->setObjectName(QStringLiteral("Ende1"));
-    buildUpdateMenu();
+    buildMenus();
     this->layout()->setSizeConstraint(QLayout::SetFixedSize);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    m_windows = std::make_unique<WindowBehaviour>(*this, g, m_services.notificationArea);
+    setWindowFlags(WindowBehaviour::mainWindowFlags(m_windows->trayPresent()));
 
     NicEngine = namedTimer(this, "NicEngine", 1000);
     DfuEngine = namedTimer(this, "DfuEngine", 1000);
@@ -245,12 +249,13 @@ void TMainform::settingsToControls()
     t->Umrechnung_CheckBox->setChecked(e.umrechnung);
     t->dfu_CheckBox->setChecked(e.dfuEngine);
     t->NicEngineIntervall_TrackBar->setValue(e.nicEngineIntervall);
-    t->Basisprio_TrackBar->setValue(e.basisprio);
+    // A position the bar cannot show is not applied: the bar shows the normal priority the program keeps.
+    t->Basisprio_TrackBar->setValue(niceForBasisPrio(e.basisprio) ? e.basisprio : kBasisPrioNormal);
     t->Bewareoftrafficdouble->setChecked(e.doppeltertraffic);
     t->Update_ComboBox->setCurrentIndex(e.autoUpdate);
     t->nic_CheckBox->setChecked(e.nicEngine);
     t->CacheIntervalEdit->setText(e.cacheIntervalText);
-    move(e.left, e.top);
+    m_windows->placeMain(QPoint(e.left, e.top));
 }
 
 Einstellungen TMainform::controlsToSettings() const
@@ -268,9 +273,9 @@ Einstellungen TMainform::controlsToSettings() const
     e.autoUpdate = std::max(0, t->Update_ComboBox->currentIndex());
     e.nicEngine = t->nic_CheckBox->isChecked();
     e.cacheIntervalText = t->CacheIntervalEdit->text();
-    e.left = x();
-    e.top = y();
-    e.visible = isVisible();
+    e.left = m_windows->mainPosition().x();
+    e.top = m_windows->mainPosition().y();
+    e.visible = m_windows->mainShown();
     if (m_http) {
         // The proxy in use is the one to save, as entered or as loaded.
         const ProxySettings proxy = m_http->proxy();
@@ -309,6 +314,10 @@ void TMainform::applyLanguage()
         else if (auto* action = findChild<QAction*>(t.control))
             action->setText(t.text);
     }
+    // Hints stay up long enough to be read.
+    for (QWidget* w : findChildren<QWidget*>())
+        if (!w->toolTip().isEmpty())
+            w->setToolTipDuration(30000);
     const QStringList& headers = m_sprache->liveGridHeaders();
     for (int c = 0; c < 6 && c < headers.size(); ++c)
         TabSheet1->StringGrid1->horizontalHeaderItem(c)->setText(headers[c]);
@@ -347,25 +356,29 @@ bool TMainform::openDatabase()
 void TMainform::createEntries(const std::vector<IfRow>& rows)
 {
     m_sampleContext.intervalMs = std::clamp(m_einstellungen.nicEngineIntervallTimer, 1, INT_MAX / 1000) * 1000;
-    auto provision = [&](TNic* nic, const IfRow* row) {
-        nic->setDatabase(DBc.get());
-        nic->setClock(m_services.clock);
-        v.push_back(nic);
-        const ProvisioningResult result = provisionEntry(*DBc, *nic, row);
-        for (const QString& key : result.warnings)
-            message(MessageSink::Icon::Warning, m_sprache->error(key));
-        createGraphWindow(*nic);
-    };
     for (const IfRow& row : rows) {
         auto* nic = new TNic(&m_sampleContext);
         nic->setIdentity(row, m_einstellungen.sonderModus);
-        provision(nic, &row);
+        addEntry(nic, &row);
     }
     if (TabSheet2->dfu_CheckBox->isChecked()) {
         auto* nic = new TNic(&m_sampleContext);
         nic->setDfuIdentity(m_sprache->dfuName());
-        provision(nic, nullptr);
+        addEntry(nic, nullptr);
     }
+}
+
+void TMainform::addEntry(TNic* nic, const IfRow* row)
+{
+    nic->setDatabase(DBc.get());
+    nic->setClock(m_services.clock);
+    v.push_back(nic);
+    const ProvisioningResult result = provisionEntry(*DBc, *nic, row);
+    for (const QString& key : result.warnings)
+        message(MessageSink::Icon::Warning, m_sprache->error(key));
+    createGraphWindow(*nic);
+    if (result.tablesCreated)
+        placeNewGraphWindow(v.size() - 1);
 }
 
 void TMainform::createGraphWindow(TNic& nic)
@@ -413,10 +426,8 @@ void TMainform::closeEvent(QCloseEvent* event)
 void TMainform::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && isActiveWindow()) {
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-        QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
-    }
+    if (event->type() == QEvent::WindowStateChange)
+        m_windows->mainStateChanged(static_cast<QWindowStateChangeEvent*>(event)->oldState());
 }
 
 void TMainform::FormClose()
@@ -466,6 +477,8 @@ void TMainform::ReleaseAll()
         m_sprache.reset();
     }
     m_verInfo.reset();
+    m_autostart.reset();
+    Tray->hide();
     clearLogVersionTexts();
     setLogClock(nullptr);
     DBc.reset();
@@ -479,6 +492,10 @@ void TMainform::ApplicationException(const QString& senderClass, const std::exce
         return;
     const QString what = e ? QString::fromUtf8(e->what()) : QStringLiteral("Unbekannte Ausnahme");
     const QString className = e ? exceptionClassName(*e) : QStringLiteral("Exception");
+    if (m_sprache) {
+        const QString title = m_sprache->error(QStringLiteral("Error7"));
+        Tray->ShowBalloonHint(title, title, QSystemTrayIcon::Critical, 60);
+    }
     stopTimers();
     TabSheet5->shutDown();
 

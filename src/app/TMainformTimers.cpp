@@ -53,6 +53,7 @@ void TMainform::NicEngineTimer()
             // one entry's display failing must not stop the others
         }
     }
+    updateTray();
 }
 
 void TMainform::DfuEngineTimer()
@@ -68,6 +69,8 @@ void TMainform::DfuEngineTimer()
         if (m_closed)
             return;
     }
+    if (!NicEngine->isActive()) // else the adapter tick shows it
+        updateTray();
     if (!entry.anzeigen_live && !entry.anzeigen_graph)
         return;
     try {

@@ -83,6 +83,25 @@ bool setAnzeigen(const QString& dbPath, const QString& index, const QString& anz
     return ok;
 }
 
+StoredPlace storedGraphPlace(const QString& dbPath, const QString& index)
+{
+    StoredPlace place;
+    Connection db(dbPath);
+    if (!db.get())
+        return place;
+    const QByteArray sql = "SELECT links, oben FROM " + quoted(index + QStringLiteral("_einstellungen"));
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db.get(), sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        return place;
+    if (sqlite3_step(stmt) == SQLITE_ROW) {
+        place.links = sqlite3_column_int(stmt, 0);
+        place.oben = sqlite3_column_int(stmt, 1);
+        place.valid = true;
+    }
+    sqlite3_finalize(stmt);
+    return place;
+}
+
 DatabaseWriteLock::DatabaseWriteLock(const QString& dbPath)
 {
     if (sqlite3_open_v2(dbPath.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)

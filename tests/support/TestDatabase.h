@@ -29,6 +29,16 @@ QStringList trafficTables(const QString& dbPath);
 // Sets "anzeigen" in the settings table "<index>_einstellungen"; false on failure.
 bool setAnzeigen(const QString& dbPath, const QString& index, const QString& anzeigen);
 
+// "links" and "oben" of the settings table "<index>_einstellungen": where the
+// adapter's graph window is kept. Not valid when it cannot be read.
+struct StoredPlace
+{
+    int links = 0;
+    int oben = 0;
+    bool valid = false;
+};
+StoredPlace storedGraphPlace(const QString& dbPath, const QString& index);
+
 // Holds the database's write lock while it lives: every write of the program
 // waits out its busy timeout and fails.
 class DatabaseWriteLock
