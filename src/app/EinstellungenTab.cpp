@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QSlider>
 #include <QVBoxLayout>
 
@@ -25,14 +24,6 @@ QSlider* trackBar(QWidget* parent, const char* name, int min, int max, Qt::Orien
     s->setPageStep(1);
     s->setTickPosition(QSlider::TicksBelow);
     return s;
-}
-
-QLineEdit* digitsEdit(QWidget* parent, const char* name)
-{
-    auto* e = namedWidget<QLineEdit>(parent, name);
-    // Only digits reach the field, typed or pasted.
-    e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
-    return e;
 }
 
 } // namespace

@@ -4,9 +4,11 @@
 #include "acquisition/DayRollover.h"
 #include "acquisition/InterfaceTable.h"
 #include "acquisition/RestartCounters.h"
+#include "app/BerichteTab.h"
 #include "app/DatenbankTab.h"
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
+#include "app/StatistikTab.h"
 #include "config/IniFile.h"
 #include "config/ProgramFolder.h"
 #include "config/TSprache.h"
@@ -157,6 +159,9 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     setUpUpdateService();
     connectControls();
     updateTray();
+    // Ticking the box later takes effect at the next start.
+    if (TabSheet4->Bericht_AutoBericht->isChecked())
+        AutoBerichtTimer->start();
     m_started = true;
 }
 
@@ -188,10 +193,10 @@ void TMainform::buildWindow()
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     TabSheet1 = new LiveDatenTab(PageControl1);
     TabSheet2 = new EinstellungenTab(PageControl1);
-    TabSheet3 = new QWidget(PageControl1);
-    TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
-    TabSheet4 = new QWidget(PageControl1);
-    TabSheet4->setObjectName(QStringLiteral("TabSheet4"));
+    TabSheet3 = new StatistikTab(PageControl1);
+    TabSheet4 = new BerichteTab(PageControl1);
+    TabSheet3->setContext(tabContext());
+    TabSheet4->setContext(tabContext());
     TabSheet5 = new DatenbankTab(PageControl1);
     PageControl1->addTab(TabSheet1, QStringLiteral("Live Daten"));
     // The settings page holds more than the fixed window shows at once.
@@ -220,6 +225,20 @@ void TMainform::buildWindow()
     Datumsprueftimer = namedTimer(this, "Datumsprueftimer", 60000);
     CacheToHDDTimer = namedTimer(this, "CacheToHDDTimer", 0);
     AutoBerichtTimer = namedTimer(this, "AutoBerichtTimer", 3600000);
+}
+
+TabContext TMainform::tabContext()
+{
+    TabContext c;
+    c.entries = &v;
+    c.umrechnungsfaktor = &Umrechnungsfaktor;
+    c.sprache = m_sprache.get();
+    c.clock = m_services.clock;
+    c.closed = &m_closed;
+    c.message = [this](MessageSink::Icon icon, const QString& text) { message(icon, text); };
+    c.chooseSaveFile = m_services.chooseSaveFile;
+    c.opener = m_services.opener;
+    return c;
 }
 
 void TMainform::message(MessageSink::Icon icon, const QString& text)
@@ -256,6 +275,7 @@ void TMainform::settingsToControls()
     t->nic_CheckBox->setChecked(e.nicEngine);
     t->CacheIntervalEdit->setText(e.cacheIntervalText);
     m_windows->placeMain(QPoint(e.left, e.top));
+    TabSheet4->setBerichte(m_berichte);
 }
 
 Einstellungen TMainform::controlsToSettings() const
@@ -326,6 +346,7 @@ void TMainform::applyLanguage()
     update->clear();
     update->addItems(m_sprache->updateItems());
     update->setCurrentIndex(selected);
+    TabSheet3->applyLanguage(*m_sprache);
     TabSheet5->setCommandTexts(m_sprache->befehlItems());
 }
 
@@ -409,6 +430,12 @@ void TMainform::stopTimers()
         t->stop();
 }
 
+void TMainform::stopWorkers()
+{
+    TabSheet3->stopQuery();
+    TabSheet4->stopReport();
+}
+
 QString TMainform::entryText(const QString& key, const TNic& nic) const
 {
     return m_sprache->error(key) + nic.Index + QLatin1Char('(') + nic.Name + QStringLiteral(") ")
@@ -436,6 +463,7 @@ void TMainform::FormClose()
         return;
     m_closed = true;
     stopUpdates();
+    stopWorkers();
     stopTimers();
     TabSheet5->shutDown(); // its worker must not hold the database while the day is booked
     if (m_started) {
@@ -452,6 +480,7 @@ void TMainform::FormClose()
             if (!v[i]->save_settings())
                 message(MessageSink::Icon::Error, entryText(QStringLiteral("Error11"), *v[i]));
         }
+        m_berichte = TabSheet4->berichte();
         if (!BerichteSpeichern(m_berichte))
             message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error12")));
     }
@@ -492,6 +521,7 @@ void TMainform::ApplicationException(const QString& senderClass, const std::exce
         return;
     const QString what = e ? QString::fromUtf8(e->what()) : QStringLiteral("Unbekannte Ausnahme");
     const QString className = e ? exceptionClassName(*e) : QStringLiteral("Exception");
+    stopWorkers();
     if (m_sprache) {
         const QString title = m_sprache->error(QStringLiteral("Error7"));
         Tray->ShowBalloonHint(title, title, QSystemTrayIcon::Critical, 60);

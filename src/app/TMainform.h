@@ -2,6 +2,7 @@
 
 #include "acquisition/TNic.h"
 #include "app/MessageSink.h"
+#include "app/TabContext.h"
 #include "config/Settings.h"
 #include "desktop/TrayStatus.h"
 #include "storage/PendingBookings.h"
@@ -14,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+class BerichteTab;
 class Autostart;
 class AutostartFolder;
 class Clock;
@@ -30,6 +32,7 @@ class QAction;
 class QTabWidget;
 class QTimer;
 class RestartCounters;
+class StatistikTab;
 class TGraphenform;
 class TSprache;
 class TUpdateForm;
@@ -98,8 +101,8 @@ public:
     QTabWidget* PageControl1;
     LiveDatenTab* TabSheet1;
     EinstellungenTab* TabSheet2;
-    QWidget* TabSheet3;
-    QWidget* TabSheet4;
+    StatistikTab* TabSheet3;
+    BerichteTab* TabSheet4;
     DatenbankTab* TabSheet5;
     QTimer* NicEngine;
     QTimer* DfuEngine;
@@ -128,6 +131,7 @@ public slots:
     void DatumsprueftimerTimer();
     void CacheToHDDTimerTimer();
     void CacheIntervalEditChange(const QString& text);
+    void AutoBerichtTimerTimer();
     void RefreshLiveGridRows();
     void PageControl1Change(int index);
     void Minimieren1Click();
@@ -198,6 +202,9 @@ private:
     void writeRestartCounters(const QByteArray& cacheContent);
     void persistBookedState();
     void stopTimers();
+    // Stops a running statistics query and report before anything they use goes.
+    void stopWorkers();
+    TabContext tabContext();
     void FormClose();
     void ReleaseAll();
     void message(MessageSink::Icon icon, const QString& text);

@@ -2,8 +2,10 @@
 // graph window switches and colours, and the program settings.
 #include "app/TMainform.h"
 
+#include "app/BerichteTab.h"
 #include "app/DatenbankTab.h"
 #include "app/EinstellungenTab.h"
+#include "app/StatistikTab.h"
 #include "config/ProgramFolder.h"
 #include "config/SpeedPresets.h"
 #include "config/TSprache.h"
@@ -29,6 +31,7 @@ void TMainform::connectControls()
     connect(DfuEngine, &QTimer::timeout, this, &TMainform::DfuEngineTimer);
     connect(Datumsprueftimer, &QTimer::timeout, this, &TMainform::DatumsprueftimerTimer);
     connect(CacheToHDDTimer, &QTimer::timeout, this, &TMainform::CacheToHDDTimerTimer);
+    connect(AutoBerichtTimer, &QTimer::timeout, this, &TMainform::AutoBerichtTimerTimer);
     connect(t->CacheIntervalEdit, &QLineEdit::textChanged, this, &TMainform::CacheIntervalEditChange);
     connect(t->NicEngineIntervall_TrackBar, &QSlider::valueChanged, this, &TMainform::NicEngineIntervall_TrackBarChange);
     connect(t->Einstellungen_Nic_ComboBox, &QComboBox::activated, this, &TMainform::Einstellungen_Nic_ComboBoxSelect);
@@ -61,6 +64,10 @@ void TMainform::PageControl1Change(int index)
     } else if (index == 1) {
         refillAdapterChooser();
         refreshAutostart();
+    } else if (index == 2) {
+        TabSheet3->TabSheet3Show();
+    } else if (index == 3) {
+        TabSheet4->TabSheet4Show();
     } else if (index == 4) {
         TabSheet5->RefreshTableLists();
     }

@@ -6,10 +6,12 @@
 #include "acquisition/DayRollover.h"
 #include "acquisition/DialupSampling.h"
 #include "acquisition/NicSampling.h"
+#include "app/BerichteTab.h"
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
 #include "config/TSprache.h"
 #include "graph/ui/TGraphenform.h"
+#include "reports/AutoBerichtRhythm.h"
 #include "storage/CounterCache.h"
 
 #include <QCheckBox>
@@ -180,4 +182,16 @@ void TMainform::CacheIntervalEditChange(const QString& text)
     bool testing = false;
     const int testingMs = qEnvironmentVariableIntValue("NETZPEGEL_CACHE_INTERVAL_MS", &testing);
     CacheToHDDTimer->start(testing && testingMs > 0 ? testingMs : static_cast<int>(minutes) * 60000);
+}
+
+void TMainform::AutoBerichtTimerTimer()
+{
+    const AutoBerichtRhythm::Tick tick = AutoBerichtRhythm::tick(
+        AutoBerichtTimer->interval(), m_services.clock->today(), TabSheet4->Bericht_DayOfAutoBericht_Edit->text());
+    // A new interval starts the timer's period again.
+    if (tick.interval != AutoBerichtTimer->interval())
+        AutoBerichtTimer->setInterval(tick.interval);
+    // Refused like a click while a run goes on or no unit is chosen; the pause comes all the same.
+    if (tick.startReport)
+        TabSheet4->Berichte_Erstellen_ButtonClick();
 }
