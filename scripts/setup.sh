@@ -11,4 +11,5 @@ $SUDO apt-get install -y --no-install-recommends \
   libsqlite3-dev sqlite3 \
   libcurl4-openssl-dev \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
-  libxml2-utils iproute2
+  libxml2-utils w3c-sgml-lib iproute2 openssl \
+  desktop-file-utils xvfb openbox x11-utils

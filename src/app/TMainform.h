@@ -3,29 +3,45 @@
 #include "acquisition/NicSampling.h"
 #include "acquisition/TNic.h"
 #include "app/MessageSink.h"
+#include "app/TabContext.h"
 #include "config/Settings.h"
+#include "desktop/TrayStatus.h"
 #include "storage/PendingBookings.h"
 
 #include <QDate>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <functional>
 #include <memory>
 #include <vector>
 
+class BerichteTab;
+class Autostart;
+class AutostartFolder;
 class Clock;
 class Database;
+class DatenbankTab;
 class DialupSource;
 class EinstellungenTab;
+class HttpClient;
 class InterfaceTable;
 class LiveDatenTab;
+class NotificationArea;
+class ProcessPriority;
 class QAction;
 class QTabWidget;
 class QTimer;
 class RestartCounters;
+class StatistikTab;
 class TGraphenform;
 class TSprache;
+class TUpdateForm;
 class TVerInfo;
+class TrayIcon;
+class UrlOpener;
+class WindowBehaviour;
+class UpdateService;
 struct IfRow;
 struct LiveGridRow;
 
@@ -39,8 +55,19 @@ struct MainformServices
     MessageSink* messages = nullptr;
     // File and folder choosers; empty result = cancelled. Defaults: Qt's dialogs.
     std::function<QString(const QString& folder, const QString& filter)> chooseFile;
+    std::function<QString(const QString& folder, const QString& filter)> chooseSaveFile;
     std::function<QString(const QString& folder)> chooseFolder;
     QString bootIdPath = QStringLiteral("/proc/sys/kernel/random/boot_id");
+    // Desktop services; a missing one does nothing (and no notification area).
+    AutostartFolder* autostartFolder = nullptr;
+    ProcessPriority* priority = nullptr;
+    UrlOpener* opener = nullptr;
+    const NotificationArea* notificationArea = nullptr;
+    // The update transfers; nullptr: the program's own libcurl client.
+    HttpClient* http = nullptr;
+    // Input box (caption, prompt, initial value, password); a cancelled box
+    // gives the initial value. Default: Qt's input dialog.
+    std::function<QString(const QString&, const QString&, const QString&, bool)> inputBox;
 };
 
 // The main window: owns the adapter entries and their graph windows, runs the
@@ -57,6 +84,11 @@ public:
     bool started() const { return m_started; }
     // The "Visible" setting: whether the window is shown at start.
     bool startVisible() const { return m_einstellungen.visible; }
+    // Shows the window, or keeps it in the notification area, or minimised, as "Visible" says.
+    void showAtStart();
+    // Help page that F1 opens: the current tab's, empty while the window is hidden.
+    QString helpTopic() const { return m_helpTopic; }
+    WindowBehaviour& windows() { return *m_windows; }
     const std::vector<TNic*>& entries() const { return v; }
     const std::vector<TGraphenform*>& graphWindows() const { return g; }
     QString cachePath() const;
@@ -70,16 +102,26 @@ public:
     QTabWidget* PageControl1;
     LiveDatenTab* TabSheet1;
     EinstellungenTab* TabSheet2;
-    QWidget* TabSheet3;
-    QWidget* TabSheet4;
-    QWidget* TabSheet5;
+    StatistikTab* TabSheet3;
+    BerichteTab* TabSheet4;
+    DatenbankTab* TabSheet5;
     QTimer* NicEngine;
     QTimer* DfuEngine;
     QTimer* Datumsprueftimer;
     QTimer* CacheToHDDTimer;
     QTimer* AutoBerichtTimer;
     QAction* Minimieren1;
+    QAction* AllesMinimieren2;
     QAction* Ende1;
+    QAction* Hilfe1;
+    QAction* Update1;
+    QAction* Reportbug1;
+    QAction* Info1;
+    QAction* Donate1;
+    QAction* Debug1;
+    TrayIcon* Tray;
+    UpdateService* updateService() const;
+    TUpdateForm* updateForm() const;
 
     // Unexpected failure escaping a handler: log, book, tell, end.
     void ApplicationException(const QString& senderClass, const std::exception* e);
@@ -90,9 +132,26 @@ public slots:
     void DatumsprueftimerTimer();
     void CacheToHDDTimerTimer();
     void CacheIntervalEditChange(const QString& text);
+    void AutoBerichtTimerTimer();
     void RefreshLiveGridRows();
     void PageControl1Change(int index);
     void Minimieren1Click();
+    // Menus, notification-area icon, help and about box
+    void AllesMinimieren2Click();
+    void allesMinimieren1Click();
+    void Wiederherstellen1Click();
+    void CoolTrayIcon1Click();
+    void Hilfe1Click();
+    void Reportbug1Click();
+    void Info1Click();
+    void Donate1Click();
+    void Debug1Click();
+    void Autostart_CheckBoxClick(bool checked);
+    void Basisprio_TrackBarChange(int position);
+    // Icon bars and tooltip from the latest sample.
+    void updateTray();
+    void Update1Click();
+    void ProxyButtonClick();
     // Settings tab
     void Einstellungen_Nic_ComboBoxSelect(int index);
     void SetMaxSpeed_ButtonClick();
@@ -112,22 +171,32 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // Minimising hides the window instead; a new start brings it back.
+    // Minimising hides the window instead while the icon can bring it back.
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QList<QWidget*> pages() const;
     void buildWindow();
+    void buildMenus();
     void connectControls();
+    void connectDesktop();
+    void createDesktopServices();
     void loadSettings(const QStringList& arguments);
     void settingsToControls();
     Einstellungen controlsToSettings() const;
     void applyLanguage();
     bool openDatabase();
     void createEntries(const std::vector<IfRow>& rows);
+    // Provisions one entry (tables and settings row) and makes its graph window,
+    // as at start-up; returns the language keys of the warnings to show.
     QStringList addEntry(TNic* nic, const IfRow* row);
     QStringList adoptInterfaces(const std::vector<IfRow>& rows);
     void createGraphWindow(TNic& nic, size_t position);
+    // A new entry's window goes down the right edge of the work area; its row keeps the place.
+    void placeNewGraphWindow(size_t i);
+    void refreshAutostart();
     void feedGraph(size_t i);
     void writeGridRow(int row, const LiveGridRow& cells);
     void refillAdapterChooser();
@@ -135,10 +204,20 @@ private:
     void writeRestartCounters(const QByteArray& cacheContent);
     void persistBookedState();
     void stopTimers();
+    // Stops a running statistics query and report before anything they use goes.
+    void stopWorkers();
+    TabContext tabContext();
     void FormClose();
     void ReleaseAll();
     void message(MessageSink::Icon icon, const QString& text);
     QString entryText(const QString& key, const TNic& nic) const;
+    // Update service: TMainformUpdate.cpp
+    void setUpHttp();
+    void setUpUpdateService();
+    void ensureUpdateForm();
+    void startAutomaticUpdate();
+    void stopUpdates();
+    QString inputBox(const QString& caption, const QString& prompt, const QString& initial, bool secret);
 
     MainformServices m_services;
     SampleContext m_sampleContext;
@@ -152,6 +231,14 @@ private:
     PendingBookings m_pending;
     Einstellungen m_einstellungen;
     Berichte m_berichte;
+    std::unique_ptr<WindowBehaviour> m_windows;
+    std::unique_ptr<Autostart> m_autostart;
+    TrayBarScale m_trayScale;
+    QString m_helpTopic;
     bool m_started = false;
     bool m_closed = false;
+    std::unique_ptr<HttpClient> m_ownHttp;
+    HttpClient* m_http = nullptr;
+    std::unique_ptr<UpdateService> m_update;
+    QPointer<TUpdateForm> m_updateForm;
 };

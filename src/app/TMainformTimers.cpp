@@ -5,11 +5,13 @@
 #include "acquisition/Clock.h"
 #include "acquisition/DayRollover.h"
 #include "acquisition/DialupSampling.h"
+#include "app/BerichteTab.h"
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
 #include "config/IniFile.h"
 #include "config/TSprache.h"
 #include "graph/ui/TGraphenform.h"
+#include "reports/AutoBerichtRhythm.h"
 #include "storage/CounterCache.h"
 
 #include <QCheckBox>
@@ -55,6 +57,7 @@ void TMainform::NicEngineTimer()
             // one entry's display failing must not stop the others
         }
     }
+    updateTray();
     for (const QString& key : warnings) {
         message(MessageSink::Icon::Warning, m_sprache->error(key));
         if (m_closed)
@@ -75,6 +78,8 @@ void TMainform::DfuEngineTimer()
         if (m_closed)
             return;
     }
+    if (!NicEngine->isActive()) // else the adapter tick shows it
+        updateTray();
     if (!entry.anzeigen_live && !entry.anzeigen_graph)
         return;
     try {
@@ -136,7 +141,7 @@ void TMainform::DatumsprueftimerTimer()
         if (m_closed)
             return;
     }
-    // The automatic update check joins this tick with the update service.
+    startAutomaticUpdate();
 }
 
 void TMainform::persistBookedState()
@@ -185,4 +190,16 @@ void TMainform::CacheIntervalEditChange(const QString& text)
     bool testing = false;
     const int testingMs = qEnvironmentVariableIntValue("NETZPEGEL_CACHE_INTERVAL_MS", &testing);
     CacheToHDDTimer->start(testing && testingMs > 0 ? testingMs : minutes * 60000);
+}
+
+void TMainform::AutoBerichtTimerTimer()
+{
+    const AutoBerichtRhythm::Tick tick = AutoBerichtRhythm::tick(
+        AutoBerichtTimer->interval(), m_services.clock->today(), TabSheet4->Bericht_DayOfAutoBericht_Edit->text());
+    // A new interval starts the timer's period again.
+    if (tick.interval != AutoBerichtTimer->interval())
+        AutoBerichtTimer->setInterval(tick.interval);
+    // Refused like a click while a run goes on or no unit is chosen; the pause comes all the same.
+    if (tick.startReport)
+        TabSheet4->Berichte_Erstellen_ButtonClick();
 }

@@ -45,6 +45,9 @@ public:
     // name to save. A missing file gives empty texts and true; a file that
     // exists but cannot be read gives false and changes no text.
     bool Laden(const QString& fileName);
+    // Loads the file at `path` (a resource too) and changes neither the name
+    // to save nor the path. Same results as Laden.
+    bool LadenVon(const QString& path);
 
     // The name to pass to Laden for a file the user picked anywhere: its
     // name only, so it is always looked for in the program folder.

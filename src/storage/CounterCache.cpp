@@ -79,9 +79,9 @@ bool write(const QString& path, const std::vector<TNic*>& v, const QDate& today,
     return true;
 }
 
-int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
-         QDate* fileDay, Owners* owners)
+int peek(const QString& path, qsizetype entries, Contents& out)
 {
+    out = Contents();
     QFile f(path);
     if (!f.exists() || QFileInfo(path).isDir())
         return NoFile;
@@ -90,9 +90,7 @@ int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, P
     QList<QByteArray> lines = f.readAll().split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast(); // the last line break ends a line
-    const qsizetype groups = (lines.size() - 1) / 3;
-    const bool byIndex = owners && !lines.isEmpty() && owners->indexes.size() == groups;
-    if (!byIndex && groups != static_cast<qsizetype>(v.size()))
+    if ((lines.size() - 1) / 3 != entries)
         return DoesNotFit;
     if (lines.isEmpty())
         return Unreadable;
@@ -101,22 +99,39 @@ int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, P
     long double storedDay = 0;
     if (!toNumber(locale, lines[0], storedDay))
         return Unreadable;
-    const QDate day = dateOfDayNumber(static_cast<double>(storedDay));
-    if (!day.isValid())
+    out.day = dateOfDayNumber(static_cast<double>(storedDay));
+    if (!out.day.isValid())
         return Unreadable;
-    if (fileDay)
-        *fileDay = day;
-
-    // Groups go to entries by Index, else by order; surplus lines are left alone.
-    std::vector<bool> taken(v.size(), false);
-    for (qsizetype k = 0; k < groups; ++k) {
-        long double send = 0;
-        long double received = 0;
-        if (!toTotal(locale, lines[2 + 3 * k], send) || !toTotal(locale, lines[3 + 3 * k], received))
+    // Surplus lines are left alone.
+    for (qsizetype k = 0; k < entries; ++k) {
+        Contents::Totals totals;
+        if (!toTotal(locale, lines[2 + 3 * k], totals.send) || !toTotal(locale, lines[3 + 3 * k], totals.received))
             return Unreadable;
-        size_t at = static_cast<size_t>(k);
+        out.groups.push_back(totals);
+    }
+    return Restored;
+}
+
+int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
+         QDate* fileDay, Owners* owners)
+{
+    Contents contents;
+    bool byIndex = owners && !owners->indexes.isEmpty();
+    int result = byIndex ? peek(path, owners->indexes.size(), contents) : DoesNotFit;
+    if (result == DoesNotFit) {
+        byIndex = false; // the names do not describe this file: groups go by order
+        result = peek(path, static_cast<qsizetype>(v.size()), contents);
+    }
+    if (fileDay && contents.day.isValid())
+        *fileDay = contents.day;
+    const QDate day = contents.day;
+    std::vector<bool> taken(v.size(), false);
+    for (size_t k = 0; k < contents.groups.size(); ++k) {
+        const long double send = contents.groups[k].send;
+        const long double received = contents.groups[k].received;
+        size_t at = k;
         if (byIndex) {
-            const QString& index = owners->indexes[k];
+            const QString& index = owners->indexes[static_cast<qsizetype>(k)];
             at = 0;
             while (at < v.size() && (taken[at] || v[at]->Index != index))
                 ++at;
@@ -139,7 +154,7 @@ int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, P
             nic->set_gesamt_send(0);
         }
     }
-    return Restored;
+    return result;
 }
 
 QString backupPath(const QString& folder, const QString& cacheName, const QDate& today)

@@ -170,7 +170,7 @@ TEST_F(DayRolloverTest, FailedBookingStaysPendingAndIsBookedByALaterCheck)
 
 TEST_F(DayRolloverTest, PendingAmountsOfOneDayAddUpAndDifferentDaysStayApart)
 {
-    TrafficStatements::dropTable(db, b->Index);
+    setTrafficTableAside(db, b->Index);
     QDate tagesdatum = kDay;
     setTotals(b, 10, 20);
     EXPECT_EQ(rollOverDay(tagesdatum, kNextDay, v, pending), std::vector<TNic*>{b});
@@ -182,7 +182,7 @@ TEST_F(DayRolloverTest, PendingAmountsOfOneDayAddUpAndDifferentDaysStayApart)
     ASSERT_EQ(pending.bookings().size(), 2u);
     EXPECT_EQ(owedReceived(pending, b), 14);
 
-    TrafficStatements::createTrafficTable(db, b->Index);
+    restoreTrafficTable(db, b->Index);
     EXPECT_TRUE(pending.retry());
     EXPECT_EQ(days(b), (QList<DayValues>{{kDay, 11, 22}, {kNextDay, 3, 4}}));
     EXPECT_EQ(days(a).size(), 2);
@@ -205,7 +205,7 @@ TEST_F(ShutdownBookingTest, FailedEntryLeavesACacheWithOnlyItsTotalsForTheNextSt
 {
     setTotals(a, 5000, 7000);
     setTotals(b, 10, 20);
-    TrafficStatements::dropTable(db, b->Index);
+    setTrafficTableAside(db, b->Index);
 
     const ShutdownBookingResult result = bookAtShutdown(v, pending, cachePath, kNextDay);
     EXPECT_EQ(result.failed, std::vector<TNic*>{b});
@@ -215,7 +215,7 @@ TEST_F(ShutdownBookingTest, FailedEntryLeavesACacheWithOnlyItsTotalsForTheNextSt
     EXPECT_EQ(result.cacheContent, home.read(QStringLiteral("netzpegel.cache")));
 
     // The next start, a day later, books what was owed under the day it belongs to.
-    TrafficStatements::createTrafficTable(db, b->Index);
+    restoreTrafficTable(db, b->Index);
     setTotals(a, 0, 0);
     setTotals(b, 0, 0);
     PendingBookings next;
@@ -251,11 +251,11 @@ TEST_F(ShutdownBookingTest, PendingEarlierDayStaysOwedWhileTheDatabaseIsLocked)
 
 TEST_F(ShutdownBookingTest, PendingEarlierDayIsBookedUnderItsOwnDayWhenTheDatabaseIsBack)
 {
-    TrafficStatements::dropTable(db, b->Index);
+    setTrafficTableAside(db, b->Index);
     setTotals(b, 10, 20);
     QDate tagesdatum = kDay;
     rollOverDay(tagesdatum, kNextDay, v, pending);
-    TrafficStatements::createTrafficTable(db, b->Index);
+    restoreTrafficTable(db, b->Index);
     setTotals(b, 3, 4);
     home.write(QStringLiteral("netzpegel.cache"), "old");
 

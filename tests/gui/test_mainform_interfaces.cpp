@@ -10,6 +10,7 @@
 #include "storage/Database.h"
 #include "support/MainformFixture.h"
 #include "support/QtPrinters.h"
+#include "support/StoredDays.h"
 #include "support/TestDatabase.h"
 
 #include <QComboBox>
@@ -277,7 +278,7 @@ TEST_F(MainformInterfacesTest, AnOwedDayOfAnAdapterAbsentAtTheStartIsBookedWhenI
         form.NicEngineTimer();
         {
             Database db(dbPath());
-            db.exec(QStringLiteral("ALTER TABLE \"00000005\" RENAME TO moved"));
+            setTrafficTableAside(db, id(5));
         }
         clock.advanceSeconds(3 * 60);
         form.DatumsprueftimerTimer(); // eth1's day cannot be booked: owed
@@ -285,7 +286,7 @@ TEST_F(MainformInterfacesTest, AnOwedDayOfAnAdapterAbsentAtTheStartIsBookedWhenI
     }
     {
         Database db(dbPath());
-        db.exec(QStringLiteral("ALTER TABLE moved RENAME TO \"00000005\""));
+        restoreTrafficTable(db, id(5));
     }
     removeRow(5);
     messages.shown.clear();

@@ -1,0 +1,55 @@
+#include "reports/ReportFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <stdexcept>
+
+namespace {
+
+[[noreturn]] void fail(const QString& path, const QString& reason)
+{
+    throw std::runtime_error(QStringLiteral("The report file \"%1\" cannot be written: %2").arg(path, reason).toStdString());
+}
+
+} // namespace
+
+void writeReportFile(const QString& path, const QStringList& lines)
+{
+    if (path.trimmed().isEmpty())
+        fail(path, QStringLiteral("no file name is given"));
+    if (QFileInfo(path).isDir())
+        fail(path, QStringLiteral("it is a folder"));
+    QByteArray bytes;
+    qsizetype size = 0;
+    for (const QString& line : lines)
+        size += line.size() + 2;
+    bytes.reserve(size + size / 8);
+    for (const QString& line : lines) {
+        bytes += line.toUtf8();
+        bytes += "\r\n";
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        fail(path, file.errorString());
+    if (file.write(bytes) != bytes.size())
+        fail(path, file.errorString());
+    if (!file.commit())
+        fail(path, file.errorString());
+}
+
+bool layDownStyleSheet(const QString& reportPath)
+{
+    const QString target = QFileInfo(reportPath).absoluteDir().filePath(QStringLiteral("style.css"));
+    if (QFileInfo::exists(target))
+        return true;
+    QFile in(QStringLiteral(":/shipped/style.css"));
+    QFile out(target);
+    // NewOnly: one that appeared meanwhile is not replaced either.
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    const QByteArray css = in.readAll();
+    return out.write(css) == css.size();
+}
