@@ -110,4 +110,21 @@ void copyRect(QImage& image, const GraphRect& source, int destX, int destY)
     }
 }
 
+void shiftLeft(QImage& image, int step)
+{
+    const int width = image.width();
+    if (step <= 0 || step >= width || image.height() <= 0)
+        return;
+    const qsizetype stride = image.bytesPerLine();
+    if (stride != static_cast<qsizetype>(width) * static_cast<qsizetype>(sizeof(QRgb))) {
+        copyRect(image, {step, 0, width, image.height()}, 0, 0);
+        return;
+    }
+    // Rows follow each other without a gap: one move of the block shifts them
+    // all, each row's last columns taking the next row's first ones.
+    uchar* bits = image.bits();
+    const size_t shift = static_cast<size_t>(step) * sizeof(QRgb);
+    std::memmove(bits, bits + shift, static_cast<size_t>(stride) * static_cast<size_t>(image.height()) - shift);
+}
+
 } // namespace RasterOps

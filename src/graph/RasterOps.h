@@ -25,4 +25,8 @@ void line(QImage& image, int x1, int y1, int x2, int y2, QRgb color);
 // Copies `source` so that its top left lands on (destX, destY); overlap is allowed.
 void copyRect(QImage& image, const GraphRect& source, int destX, int destY);
 
+// Moves the whole picture `step` pixels to the left. The `step` rightmost
+// columns are left as they come (the caller paints them next).
+void shiftLeft(QImage& image, int step);
+
 } // namespace RasterOps

@@ -187,7 +187,8 @@ void TPerformanceGraph::Initialize(int firstGridX)
 
 void TPerformanceGraph::ScrollGraph()
 {
-    RasterOps::copyRect(m_image, m_scrollSource, m_scrollDest.left, m_scrollDest.top);
+    // The scroll source is the whole picture less the new strip, which is filled next.
+    RasterOps::shiftLeft(m_image, m_stepSize);
     RasterOps::fillRect(m_image, m_newStrip, winColorToRgb(m_backColor));
     if (!m_gridlines)
         return;

@@ -1,3 +1,4 @@
+#include "graph/RasterOps.h"
 #include "graph/TPerformanceGraph.h"
 #include "graph/WinColor.h"
 
@@ -353,4 +354,21 @@ TEST(WinColor, RedSitsInTheLowestByte)
     EXPECT_EQ(qColorToWinColor(QColor(121, 129, 255)), 16744825u);
     // A marker in the top byte does not change the colour.
     EXPECT_EQ(winColorToRgb(0xFF000000u | 16150899u), winColorToRgb(16150899u));
+}
+
+TEST(RasterOps, ShiftLeftMovesEveryRowAndLeavesOnlyTheRightStrip)
+{
+    for (const int step : {1, 3, 7, 100, 0}) {
+        SCOPED_TRACE(step);
+        QImage image(7 * 13, 5, QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixel(x, y, qRgb(x, y, 7));
+        const QImage before = image.copy();
+        RasterOps::shiftLeft(image, step);
+        const int moved = step > 0 && step < image.width() ? step : 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width() - moved; ++x)
+                ASSERT_EQ(image.pixel(x, y), before.pixel(x + moved, y)) << x << "," << y;
+    }
 }
