@@ -35,26 +35,13 @@ std::optional<int> runWithoutWindow(int argc, char** argv)
     return runCommandLine(arguments, out, err);
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// The monitor with its window; every failure on the way reaches the application.
+int runMonitor(NetzpegelApplication& app, MessageSink& messages)
 {
-    if (const std::optional<int> code = runWithoutWindow(argc, argv))
-        return *code;
-
-    NetzpegelApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("netzpegel"));
-    const bool dialogs = qEnvironmentVariableIsEmpty("NETZPEGEL_NO_DIALOGS");
-    std::unique_ptr<MessageSink> messages;
-    if (dialogs)
-        messages = std::make_unique<MessageBoxSink>();
-    else
-        messages = std::make_unique<StderrMessageSink>();
-
     SingleInstance instance(programFolder());
     if (!instance.tryLock()) {
         instance.askRunningToRaise();
-        messages->show(MessageSink::Icon::None, QStringLiteral("Netzpegel ist bereits aktiv!"));
+        messages.show(MessageSink::Icon::None, QStringLiteral("Netzpegel ist bereits aktiv!"));
         return 0;
     }
 
@@ -66,14 +53,14 @@ int main(int argc, char** argv)
     services.interfaceTable = &interfaceTable;
     services.dialupSource = &dialup;
     services.clock = &clock;
-    services.messages = messages.get();
+    services.messages = &messages;
 
     // Signals caught from here on wait for the event loop, which closes the window in order.
     UnixSignals unixSignals;
     TMainform form(services, QApplication::arguments().mid(1));
-    if (!form.started())
+    if (!form.started() || app.failed())
         return 1;
-    if (auto* boxes = dynamic_cast<MessageBoxSink*>(messages.get()))
+    if (auto* boxes = dynamic_cast<MessageBoxSink*>(&messages))
         boxes->setParent(&form);
     app.setExceptionHandler([&form](const QString& sender, const std::exception* e) {
         form.ApplicationException(sender, e);
@@ -93,5 +80,31 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     if (form.startVisible())
         form.show();
-    return app.exec();
+    const int code = app.exec();
+    app.setExceptionHandler({}); // the window goes before the application
+    return code;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        if (const std::optional<int> code = runWithoutWindow(argc, argv))
+            return *code;
+    } catch (const std::exception& e) {
+        fprintf(stderr, "netzpegel: %s\n", e.what());
+        return 1;
+    }
+
+    NetzpegelApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("netzpegel"));
+    const bool dialogs = qEnvironmentVariableIsEmpty("NETZPEGEL_NO_DIALOGS");
+    std::unique_ptr<MessageSink> messages;
+    if (dialogs)
+        messages = std::make_unique<MessageBoxSink>();
+    else
+        messages = std::make_unique<StderrMessageSink>();
+    app.setMessages(messages.get());
+    return app.runGuarded([&] { return runMonitor(app, *messages); });
 }

@@ -45,6 +45,8 @@ public:
     // name to save. A missing file gives empty texts and true; a file that
     // exists but cannot be read gives false and changes no text.
     bool Laden(const QString& fileName);
+    // Takes the texts of a language file's content, whatever it holds.
+    void loadText(const QByteArray& content);
 
     // The name to pass to Laden for a file the user picked anywhere: its
     // name only, so it is always looked for in the program folder.

@@ -56,11 +56,22 @@ QByteArray content(const std::vector<TNic*>& v, const QDate& today)
     return text.toUtf8();
 }
 
+bool replace(const QString& path, const QByteArray& content)
+{
+    // An empty name makes the path the program folder: the cache is off, there is no file.
+    const bool noFile = path.isEmpty() || QFileInfo(path).isDir();
+    if (content.isEmpty())
+        return noFile || !QFileInfo::exists(path) || QFile::remove(path);
+    if (noFile)
+        return false;
+    QSaveFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size() && f.commit();
+}
+
 bool write(const QString& path, const std::vector<TNic*>& v, const QDate& today, QByteArray* written)
 {
     const QByteArray text = content(v, today);
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size() || !f.commit())
+    if (!replace(path, text))
         return false;
     if (written)
         *written = text;
@@ -75,7 +86,16 @@ int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, P
         return NoFile;
     if (!f.open(QIODevice::ReadOnly))
         return Unreadable;
-    QList<QByteArray> lines = f.readAll().split('\n');
+    const QByteArray text = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return Unreadable;
+    return restore(text, v, today, pending, fileDay);
+}
+
+int restore(const QByteArray& text, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
+            QDate* fileDay)
+{
+    QList<QByteArray> lines = text.split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast(); // the last line break ends a line
     const qsizetype n = static_cast<qsizetype>(v.size());
@@ -106,8 +126,11 @@ int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, P
         if (day != today) {
             // An amount owed for that day was taken from the same running totals
             // later than this file: it holds these bytes already.
-            if (!pending.owes(nic, day) && !nic->save_traffic(dayNumberOf(day)))
+            BookingFailure failure;
+            if (!pending.owes(nic, day) && !nic->save_traffic(dayNumberOf(day), failure)) {
                 pending.add(nic, day, received, send);
+                pending.logFailure(*nic, day, failure);
+            }
             nic->set_gesamt_received(0);
             nic->set_gesamt_send(0);
         }

@@ -25,11 +25,18 @@ QByteArray content(const std::vector<TNic*>& v, const QDate& today);
 // never half of one). False on failure; `written` receives the text on success.
 bool write(const QString& path, const std::vector<TNic*>& v, const QDate& today, QByteArray* written = nullptr);
 
+// Makes the file at `path` hold `content` (replaced at once), or deletes it
+// when `content` is empty. True when the file is as asked.
+bool replace(const QString& path, const QByteArray& content);
+
 // Restores the totals from the file, or books them under the file's day when
 // that day is over. A booking that fails is kept in `pending` instead of lost.
 // `fileDay` receives the day the file was written on, once it has been read.
 int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
          QDate* fileDay = nullptr);
+// The same for the file's text.
+int restore(const QByteArray& text, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
+            QDate* fileDay = nullptr);
 
 // Where a cache that does not fit is kept: "backup_" + date + "_" + name, in
 // the same folder. Separators a date may contain become dashes.

@@ -1,6 +1,8 @@
 #include "storage/PendingBookings.h"
 
 #include "acquisition/TNic.h"
+#include "desktop/ExceptionLog.h"
+#include "storage/Database.h"
 #include "storage/DayNumber.h"
 
 #include <QFile>
@@ -8,15 +10,53 @@
 
 #include <algorithm>
 
+namespace {
+
+// Shortens the connection's wait for a lock while it lives.
+class BusyWaitLimit
+{
+public:
+    BusyWaitLimit(Database* db, std::optional<int> ms)
+        : m_db(ms ? db : nullptr)
+        , m_previous(db ? db->busyTimeout() : 0)
+    {
+        if (m_db)
+            m_db->setBusyTimeout(std::min(*ms, m_previous));
+    }
+    ~BusyWaitLimit()
+    {
+        if (m_db)
+            m_db->setBusyTimeout(m_previous);
+    }
+    BusyWaitLimit(const BusyWaitLimit&) = delete;
+    BusyWaitLimit& operator=(const BusyWaitLimit&) = delete;
+
+private:
+    Database* m_db;
+    int m_previous;
+};
+
+} // namespace
+
 void PendingBookings::attachFile(const QString& path, const std::vector<TNic*>& v)
 {
     m_path = path;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return;
-    const QList<QByteArray> lines = f.readAll().split('\n');
-    for (const QByteArray& line : lines) {
-        const QList<QByteArray> parts = line.trimmed().split('\t');
+    const QByteArray before = f.readAll();
+    f.close();
+    load(before, v);
+    // Written again only when reading it changed something (amounts of one day added up).
+    if (!m_bookings.empty() && content() != before)
+        save();
+}
+
+void PendingBookings::load(const QByteArray& content, const std::vector<TNic*>& v)
+{
+    for (const QByteArray& raw : content.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        const QList<QByteArray> parts = line.split('\t');
         if (parts.size() != 4)
             continue;
         const QString index = QString::fromUtf8(parts[0]);
@@ -29,11 +69,23 @@ void PendingBookings::attachFile(const QString& path, const std::vector<TNic*>& 
             continue;
         const auto entry = std::find_if(v.begin(), v.end(), [&](const TNic* n) { return n->Index == index; });
         if (entry == v.end()) {
-            m_foreignLines.append(line.trimmed()); // an adapter absent this time; still owed
+            m_foreignLines.append(line); // an adapter absent this time; still owed
             continue;
         }
-        add(*entry, day, received, send);
+        merge(*entry, day, received, send);
     }
+}
+
+QByteArray PendingBookings::content() const
+{
+    QByteArray out;
+    for (const QByteArray& line : m_foreignLines)
+        out += line + '\n';
+    for (const Booking& b : m_bookings)
+        out += b.entry->Index.toUtf8() + '\t' + b.day.toString(Qt::ISODate).toLatin1() + '\t'
+            + QByteArray::number(static_cast<double>(b.received), 'f', 0) + '\t'
+            + QByteArray::number(static_cast<double>(b.send), 'f', 0) + '\n';
+    return out;
 }
 
 void PendingBookings::save() const
@@ -44,33 +96,31 @@ void PendingBookings::save() const
         QFile::remove(m_path);
         return;
     }
-    QByteArray out;
-    for (const QByteArray& line : m_foreignLines)
-        out += line + '\n';
-    for (const Booking& b : m_bookings)
-        out += b.entry->Index.toUtf8() + '\t' + b.day.toString(Qt::ISODate).toLatin1() + '\t'
-            + QByteArray::number(static_cast<double>(b.received), 'f', 0) + '\t'
-            + QByteArray::number(static_cast<double>(b.send), 'f', 0) + '\n';
+    const QByteArray out = content();
     QSaveFile f(m_path);
     if (f.open(QIODevice::WriteOnly) && f.write(out) == out.size())
         f.commit();
 }
 
-void PendingBookings::add(TNic* entry, const QDate& day, long double received, long double send)
+void PendingBookings::merge(TNic* entry, const QDate& day, long double received, long double send)
 {
     for (Booking& b : m_bookings) {
         if (b.entry == entry && b.day == day) {
             b.received += received;
             b.send += send;
-            save();
             return;
         }
     }
     m_bookings.push_back({entry, day, received, send});
+}
+
+void PendingBookings::add(TNic* entry, const QDate& day, long double received, long double send)
+{
+    merge(entry, day, received, send);
     save();
 }
 
-bool PendingBookings::retry()
+bool PendingBookings::retry(std::optional<int> busyWaitMs)
 {
     std::vector<Booking> left;
     for (const Booking& b : m_bookings) {
@@ -81,8 +131,12 @@ bool PendingBookings::retry()
         carrier.setDatabase(b.entry->database());
         carrier.set_gesamt_received(b.received);
         carrier.set_gesamt_send(b.send);
-        if (!carrier.save_traffic(dayNumberOf(b.day)))
+        const BusyWaitLimit limit(b.entry->database(), busyWaitMs);
+        BookingFailure failure;
+        if (!carrier.save_traffic(dayNumberOf(b.day), failure)) {
+            logFailure(*b.entry, b.day, failure);
             left.push_back(b);
+        }
     }
     const bool changed = left.size() != m_bookings.size();
     m_bookings = std::move(left);
@@ -95,4 +149,15 @@ bool PendingBookings::owes(const TNic* entry, const QDate& day) const
 {
     return std::any_of(m_bookings.begin(), m_bookings.end(),
                        [&](const Booking& b) { return b.entry == entry && b.day == day; });
+}
+
+void PendingBookings::logFailure(const TNic& entry, const QDate& day, const BookingFailure& failure)
+{
+    const QString key = entry.Index + QLatin1Char('\n') + isoDate(day) + QLatin1Char('\n') + failure.message;
+    const QDate today = entry.today();
+    auto logged = m_loggedOn.find(key);
+    if (logged != m_loggedOn.end() && *logged == today)
+        return;
+    m_loggedOn.insert(key, today);
+    LogException(failure.message, failure.className);
 }

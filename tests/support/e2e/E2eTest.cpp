@@ -38,6 +38,8 @@ LoopbackCounters E2eTest::savedCounters(const QString& index) const
     LoopbackCounters c;
     const QByteArray prefix = index.toUtf8() + ' ';
     for (const QByteArray& line : home.read(QStringLiteral("netzpegel.cache.counters")).split('\n')) {
+        if (line.startsWith("previous "))
+            break; // the counters of the cache before the newest one
         const QList<QByteArray> parts = line.trimmed().split(' ');
         if (!line.startsWith(prefix) || parts.size() != 3)
             continue;
