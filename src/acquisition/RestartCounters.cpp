@@ -18,21 +18,6 @@ QByteArray counterText(long double value)
     return QByteArray::number(static_cast<qulonglong>(value < 0 ? 0 : value));
 }
 
-QByteArray counterLines(const std::vector<TNic*>& v)
-{
-    QByteArray out;
-    for (const TNic* nic : v) {
-        // An entry never sampled has no counters to go on from: its next start is a first sample.
-        if (!nic->sampled())
-            continue;
-        long double send = 0;
-        long double received = 0;
-        nic->get_alte_werte(send, received);
-        out += nic->Index.toUtf8() + ' ' + counterText(send) + ' ' + counterText(received) + '\n';
-    }
-    return out;
-}
-
 } // namespace
 
 RestartCounters::RestartCounters(QString filePath, QString bootIdPath)
@@ -46,6 +31,21 @@ QByteArray RestartCounters::fingerprint(const QByteArray& cacheContent)
     if (cacheContent.isEmpty())
         return "-";
     return QCryptographicHash::hash(cacheContent, QCryptographicHash::Sha256).toHex();
+}
+
+QByteArray RestartCounters::counterLines(const std::vector<TNic*>& v)
+{
+    QByteArray out;
+    for (const TNic* nic : v) {
+        // An entry never sampled has no counters to go on from: its next start is a first sample.
+        if (!nic->sampled())
+            continue;
+        long double send = 0;
+        long double received = 0;
+        nic->get_alte_werte(send, received);
+        out += nic->Index.toUtf8() + ' ' + counterText(send) + ' ' + counterText(received) + '\n';
+    }
+    return out;
 }
 
 QByteArray RestartCounters::bootId() const
@@ -129,15 +129,20 @@ int RestartCounters::restore(const std::vector<TNic*>& v, const std::vector<IfRo
     if (!match)
         return 0; // the totals on disk are not the ones these counters go with
     m_onDisk = *match;
+    return apply(match->counters, v, rows, sonderModus);
+}
 
+int RestartCounters::apply(const QHash<QString, Stored>& counters, const std::vector<TNic*>& v,
+                           const std::vector<IfRow>& rows, bool sonderModus)
+{
     QHash<QString, const IfRow*> current;
     for (const IfRow& row : rows)
         current.insert(TNic::adapterId(row.index, sonderModus), &row);
     int restored = 0;
     for (TNic* nic : v) {
-        const auto s = match->counters.constFind(nic->Index);
+        const auto s = counters.constFind(nic->Index);
         const auto row = current.constFind(nic->Index);
-        if (nic->isDfu() || s == match->counters.constEnd() || row == current.constEnd())
+        if (nic->isDfu() || s == counters.constEnd() || row == current.constEnd())
             continue;
         // A counter below the stored one means the adapter was reset: start afresh.
         if ((*row)->outOctets < s->send || (*row)->inOctets < s->received)

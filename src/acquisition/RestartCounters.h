@@ -64,6 +64,11 @@ public:
     };
     static Content parse(const QByteArray& text);
     static QByteArray fingerprint(const QByteArray& cacheContent);
+    // The counter lines of the entries as written (never sampled ones left out).
+    static QByteArray counterLines(const std::vector<TNic*>& v);
+    // Sets `alte` from `counters` as restore() does; returns how many entries.
+    static int apply(const QHash<QString, Stored>& counters, const std::vector<TNic*>& v,
+                     const std::vector<IfRow>& rows, bool sonderModus);
 
 private:
     QByteArray bootId() const;

@@ -46,6 +46,7 @@ void NetzpegelApplication::reportUnhandled(const QString& senderClass, const std
 
 int NetzpegelApplication::runGuarded(const std::function<int()>& start)
 {
+    m_failed = false;
     int code = 1;
     try {
         code = start();
