@@ -1,11 +1,11 @@
 #include "acquisition/RestartCounters.h"
 
 #include "acquisition/TNic.h"
+#include "config/FileReplace.h"
 #include "storage/CounterCache.h"
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -94,8 +94,7 @@ bool RestartCounters::write(const std::vector<TNic*>& v, const QByteArray& cache
     QByteArray out = boot + '\n' + newest + '\n' + counterLines(v);
     if (m_onDiskKnown && m_onDisk.fingerprint != newest)
         out += kPrevious + m_onDisk.fingerprint + '\n' + m_onDisk.text;
-    QSaveFile f(m_filePath);
-    return f.open(QIODevice::WriteOnly) && f.write(out) == out.size() && f.commit();
+    return replaceFile(m_filePath, out);
 }
 
 bool RestartCounters::replaceCache(const std::vector<TNic*>& v, const QString& cachePath, const QByteArray& cacheContent)

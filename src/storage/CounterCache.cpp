@@ -1,13 +1,13 @@
 #include "storage/CounterCache.h"
 
 #include "acquisition/TNic.h"
+#include "config/FileReplace.h"
 #include "storage/DayNumber.h"
 #include "storage/PendingBookings.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -64,8 +64,7 @@ bool replace(const QString& path, const QByteArray& content)
         return noFile || !QFileInfo::exists(path) || QFile::remove(path);
     if (noFile)
         return false;
-    QSaveFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size() && f.commit();
+    return replaceFile(path, content);
 }
 
 bool write(const QString& path, const std::vector<TNic*>& v, const QDate& today, QByteArray* written)

@@ -1,14 +1,15 @@
 #include "storage/PendingBookings.h"
 
 #include "acquisition/TNic.h"
+#include "config/FileReplace.h"
 #include "desktop/ExceptionLog.h"
 #include "storage/Database.h"
 #include "storage/DayNumber.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -65,13 +66,16 @@ void PendingBookings::load(const QByteArray& content, const std::vector<TNic*>& 
         bool okSend = false;
         const double received = parts[2].toDouble(&okReceived);
         const double send = parts[3].toDouble(&okSend);
-        if (!day.isValid() || !okReceived || !okSend || !(received >= 0) || !(send >= 0))
+        if (!day.isValid() || !okReceived || !okSend || !isByteCount(received) || !isByteCount(send))
             continue;
         const auto entry = std::find_if(v.begin(), v.end(), [&](const TNic* n) { return n->Index == index; });
         if (entry == v.end()) {
             m_foreignLines.append(line); // an adapter absent this time; still owed
             continue;
         }
+        const Booking* owed = find(*entry, day);
+        if (owed && (!isByteCount(owed->received + received) || !isByteCount(owed->send + send)))
+            continue;
         merge(*entry, day, received, send);
     }
 }
@@ -97,19 +101,23 @@ void PendingBookings::save() const
         return;
     }
     const QByteArray out = content();
-    QSaveFile f(m_path);
-    if (f.open(QIODevice::WriteOnly) && f.write(out) == out.size())
-        f.commit();
+    replaceFile(m_path, out);
+}
+
+PendingBookings::Booking* PendingBookings::find(const TNic* entry, const QDate& day)
+{
+    for (Booking& b : m_bookings)
+        if (b.entry == entry && b.day == day)
+            return &b;
+    return nullptr;
 }
 
 void PendingBookings::merge(TNic* entry, const QDate& day, long double received, long double send)
 {
-    for (Booking& b : m_bookings) {
-        if (b.entry == entry && b.day == day) {
-            b.received += received;
-            b.send += send;
-            return;
-        }
+    if (Booking* b = find(entry, day)) {
+        b->received += received;
+        b->send += send;
+        return;
     }
     m_bookings.push_back({entry, day, received, send});
 }
@@ -149,6 +157,12 @@ bool PendingBookings::owes(const TNic* entry, const QDate& day) const
 {
     return std::any_of(m_bookings.begin(), m_bookings.end(),
                        [&](const Booking& b) { return b.entry == entry && b.day == day; });
+}
+
+bool PendingBookings::isByteCount(long double amount)
+{
+    // "nan", "inf" or a negative amount would blank or shrink the stored day once booked.
+    return amount >= 0 && amount <= std::numeric_limits<double>::max();
 }
 
 void PendingBookings::logFailure(const TNic& entry, const QDate& day, const BookingFailure& failure)

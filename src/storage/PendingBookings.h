@@ -58,7 +58,11 @@ public:
     // logged today already: a stuck booking writes one block a day, not one a minute.
     void logFailure(const TNic& entry, const QDate& day, const BookingFailure& failure);
 
+    // Whether an amount can be owed and booked: a finite byte count.
+    static bool isByteCount(long double amount);
+
 private:
+    Booking* find(const TNic* entry, const QDate& day);
     void merge(TNic* entry, const QDate& day, long double received, long double send);
     void save() const;
 

@@ -2,6 +2,7 @@
 #include "acquisition/TNic.h"
 #include "storage/PendingBookings.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -32,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     pending.load(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)), v);
     // An owed amount is a byte count: it must never blank or shrink a stored day.
     for (const PendingBookings::Booking& b : pending.bookings())
-        check(b.day.isValid() && std::isfinite(b.received) && b.received >= 0 && std::isfinite(b.send) && b.send >= 0);
+        check(b.day.isValid() && std::isfinite(b.received) && b.received >= 0 && b.received <= DBL_MAX
+              && std::isfinite(b.send) && b.send >= 0 && b.send <= DBL_MAX);
 
     // What is written reads back as the same file.
     const QByteArray written = pending.content();
