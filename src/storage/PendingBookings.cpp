@@ -106,10 +106,8 @@ void PendingBookings::save() const
 
 PendingBookings::Booking* PendingBookings::find(const TNic* entry, const QDate& day)
 {
-    for (Booking& b : m_bookings)
-        if (b.entry == entry && b.day == day)
-            return &b;
-    return nullptr;
+    const auto at = m_positions.constFind({entry, day.toJulianDay()});
+    return at == m_positions.constEnd() ? nullptr : &m_bookings[*at];
 }
 
 void PendingBookings::merge(TNic* entry, const QDate& day, long double received, long double send)
@@ -119,6 +117,7 @@ void PendingBookings::merge(TNic* entry, const QDate& day, long double received,
         b->send += send;
         return;
     }
+    m_positions.insert({entry, day.toJulianDay()}, m_bookings.size());
     m_bookings.push_back({entry, day, received, send});
 }
 
@@ -148,6 +147,9 @@ bool PendingBookings::retry(std::optional<int> busyWaitMs)
     }
     const bool changed = left.size() != m_bookings.size();
     m_bookings = std::move(left);
+    m_positions.clear();
+    for (size_t i = 0; i < m_bookings.size(); ++i)
+        m_positions.insert({m_bookings[i].entry, m_bookings[i].day.toJulianDay()}, i);
     if (changed)
         save();
     return m_bookings.empty();
@@ -155,8 +157,7 @@ bool PendingBookings::retry(std::optional<int> busyWaitMs)
 
 bool PendingBookings::owes(const TNic* entry, const QDate& day) const
 {
-    return std::any_of(m_bookings.begin(), m_bookings.end(),
-                       [&](const Booking& b) { return b.entry == entry && b.day == day; });
+    return m_positions.contains({entry, day.toJulianDay()});
 }
 
 bool PendingBookings::isByteCount(long double amount)

@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QHash>
 #include <QList>
+#include <QPair>
 #include <QString>
 
 #include <optional>
@@ -70,6 +71,8 @@ private:
     QString m_path;
     // Lines of the file for entries this run does not have: kept as they are.
     QList<QByteArray> m_foreignLines;
+    // Where the booking of an entry and day (as Julian day) is in m_bookings.
+    QHash<QPair<const TNic*, qint64>, size_t> m_positions;
     // Day each failure (entry, booked day, cause) was last logged on.
     QHash<QString, QDate> m_loggedOn;
 };
