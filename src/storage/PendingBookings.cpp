@@ -100,8 +100,7 @@ void PendingBookings::save() const
         QFile::remove(m_path);
         return;
     }
-    const QByteArray out = content();
-    replaceFile(m_path, out);
+    replaceFile(m_path, content());
 }
 
 PendingBookings::Booking* PendingBookings::find(const TNic* entry, const QDate& day)
