@@ -8,6 +8,7 @@
 #include "app/UnixSignals.h"
 #include "cli/CommandLine.h"
 #include "config/ProgramFolder.h"
+#include "desktop/UnhandledFailure.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -32,7 +33,18 @@ std::optional<int> runWithoutWindow(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("netzpegel"));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return runCommandLine(arguments, out, err);
+    // A failure is logged like any other and told on standard error.
+    const QString sender = QString::fromLatin1(app.metaObject()->className());
+    try {
+        return runCommandLine(arguments, out, err);
+    } catch (const std::exception& e) {
+        logUnhandledFailure(sender, &e);
+        err << "netzpegel: " << e.what() << '\n';
+    } catch (...) {
+        logUnhandledFailure(sender, nullptr);
+        err << "netzpegel: unknown failure\n";
+    }
+    return 1;
 }
 
 // The monitor with its window; every failure on the way reaches the application.
@@ -89,13 +101,8 @@ int runMonitor(NetzpegelApplication& app, MessageSink& messages)
 
 int main(int argc, char** argv)
 {
-    try {
-        if (const std::optional<int> code = runWithoutWindow(argc, argv))
-            return *code;
-    } catch (const std::exception& e) {
-        fprintf(stderr, "netzpegel: %s\n", e.what());
-        return 1;
-    }
+    if (const std::optional<int> code = runWithoutWindow(argc, argv))
+        return *code;
 
     NetzpegelApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("netzpegel"));
