@@ -160,7 +160,7 @@ QStringList logHead(const TempHome& home)
 {
     QStringList lines = QString::fromUtf8(home.read("error.txt")).split(QLatin1Char('\n'));
     lines.removeAll(QString());
-    return lines.mid(1); // the time stamp stays, the leading blank line goes with removeAll
+    return lines.mid(1); // from the separator on: the block's first line is a single blank
 }
 
 class FailureWithoutAWindow : public ::testing::Test
@@ -188,7 +188,9 @@ protected:
     {
         TSprache sprache;
         sprache.Laden(QStringLiteral("deutsch.lan"));
-        return sprache.error(QStringLiteral("Error8"));
+        const QString text = sprache.error(QStringLiteral("Error8"));
+        EXPECT_FALSE(text.isEmpty());
+        return text;
     }
 
     NetzpegelApplication* app = nullptr;
