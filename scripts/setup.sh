@@ -12,5 +12,5 @@ $SUDO apt-get install -y --no-install-recommends \
   libnl-3-dev libnl-route-3-dev \
   libcurl4-openssl-dev \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
-  libxml2-utils iproute2 \
+  libxml2-utils iproute2 openssl \
   clang libclang-rt-14-dev

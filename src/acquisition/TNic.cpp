@@ -188,6 +188,9 @@ bool TNic::save_traffic(double day, BookingFailure& failure)
         // Find and add in one write transaction: nothing can slip in between,
         // and a failure leaves the stored row as it was.
         Database::Transaction transaction(*m_db);
+        // A table deleted on the database tab comes back, as at start-up,
+        // instead of failing every booking until the next start.
+        TrafficStatements::createTrafficTableIfMissing(*m_db, Index);
         if (const auto row = TrafficStatements::findDay(*m_db, Index, date)) {
             const long double received = row->toDouble(QStringLiteral("received"));
             const long double send = row->toDouble(QStringLiteral("send"));

@@ -4,6 +4,7 @@
 #include "acquisition/DayRollover.h"
 #include "acquisition/InterfaceTable.h"
 #include "acquisition/RestartCounters.h"
+#include "app/DatenbankTab.h"
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
 #include "config/IniFile.h"
@@ -20,6 +21,8 @@
 #include "storage/DatabaseError.h"
 #include "storage/Provisioning.h"
 #include "storage/ShutdownBooking.h"
+#include "update/HttpClient.h"
+#include "update/UpdateService.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -74,6 +77,7 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     // A fresh program folder gets the shipped files before anything is read.
     layDownShippedFiles(programFolder());
     loadSettings(arguments);
+    setUpHttp();
     m_sprache->Laden(m_sprache->fileName());
     applyLanguage();
     m_verInfo->Lesen(TVerInfo::ownResourcePath());
@@ -143,6 +147,7 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     }
 
     m_einstellungen.lastupdate = LastupdateLaden();
+    setUpUpdateService();
     connectControls();
     m_started = true;
 }
@@ -179,8 +184,7 @@ void TMainform::buildWindow()
     TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
     TabSheet4 = new QWidget(PageControl1);
     TabSheet4->setObjectName(QStringLiteral("TabSheet4"));
-    TabSheet5 = new QWidget(PageControl1);
-    TabSheet5->setObjectName(QStringLiteral("TabSheet5"));
+    TabSheet5 = new DatenbankTab(PageControl1);
     PageControl1->addTab(TabSheet1, QStringLiteral("Live Daten"));
     // The settings page holds more than the fixed window shows at once.
     auto* settingsScroll = new QScrollArea(PageControl1);
@@ -204,6 +208,7 @@ void TMainform::buildWindow()
     Minimieren1->setObjectName(QStringLiteral("Minimieren1"));
     Ende1 = datei->addAction(QStringLiteral("Ende1"));
     Ende1->setObjectName(QStringLiteral("Ende1"));
+    buildUpdateMenu();
     this->layout()->setSizeConstraint(QLayout::SetFixedSize);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 
@@ -267,6 +272,14 @@ Einstellungen TMainform::controlsToSettings() const
     e.left = x();
     e.top = y();
     e.visible = isVisible();
+    if (m_http) {
+        // The proxy in use is the one to save, as entered or as loaded.
+        const ProxySettings proxy = m_http->proxy();
+        e.proxyServer = proxy.server;
+        e.proxyPort = proxy.port;
+        e.proxyAuthenticate = proxy.authenticate;
+        e.proxyPassword = proxy.password;
+    }
     return e;
 }
 
@@ -305,6 +318,7 @@ void TMainform::applyLanguage()
     update->clear();
     update->addItems(m_sprache->updateItems());
     update->setCurrentIndex(selected);
+    TabSheet5->setCommandTexts(m_sprache->befehlItems());
 }
 
 bool TMainform::openDatabase()
@@ -326,6 +340,8 @@ bool TMainform::openDatabase()
     default: break;
     }
     m_verInfo->setDbversion(dbVersion);
+    TabSheet5->setServices({DBc.get(), m_sprache.get(), m_services.messages, m_services.chooseFile,
+                            m_services.chooseSaveFile});
     return true;
 }
 
@@ -409,7 +425,9 @@ void TMainform::FormClose()
     if (m_closed)
         return;
     m_closed = true;
+    stopUpdates();
     stopTimers();
+    TabSheet5->shutDown(); // its worker must not hold the database while the day is booked
     if (m_started) {
         // Totals of a day that ended in the last minute belong to that day.
         rollOverDay(Tagesdatum, m_services.clock->today(), v, m_pending);
@@ -434,6 +452,8 @@ void TMainform::FormClose()
 
 void TMainform::ReleaseAll()
 {
+    stopUpdates();
+    TabSheet5->shutDown(); // before the connection and texts it uses go
     for (TGraphenform* w : g)
         delete w;
     g.clear();
@@ -464,6 +484,7 @@ void TMainform::ApplicationException(const QString& senderClass, const std::exce
     const QString what = e ? QString::fromUtf8(e->what()) : QStringLiteral("Unbekannte Ausnahme");
     const QString className = e ? exceptionClassName(*e) : QStringLiteral("Exception");
     stopTimers();
+    TabSheet5->shutDown();
 
     ApplicationState state;
     state.verInfo = m_verInfo.get();

@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -14,8 +15,10 @@
 
 class Clock;
 class Database;
+class DatenbankTab;
 class DialupSource;
 class EinstellungenTab;
+class HttpClient;
 class InterfaceTable;
 class LiveDatenTab;
 class QAction;
@@ -24,7 +27,9 @@ class QTimer;
 class RestartCounters;
 class TGraphenform;
 class TSprache;
+class TUpdateForm;
 class TVerInfo;
+class UpdateService;
 struct IfRow;
 struct LiveGridRow;
 
@@ -38,8 +43,14 @@ struct MainformServices
     MessageSink* messages = nullptr;
     // File and folder choosers; empty result = cancelled. Defaults: Qt's dialogs.
     std::function<QString(const QString& folder, const QString& filter)> chooseFile;
+    std::function<QString(const QString& folder, const QString& filter)> chooseSaveFile;
     std::function<QString(const QString& folder)> chooseFolder;
     QString bootIdPath = QStringLiteral("/proc/sys/kernel/random/boot_id");
+    // The update transfers; nullptr: the program's own libcurl client.
+    HttpClient* http = nullptr;
+    // Input box (caption, prompt, initial value, password); a cancelled box
+    // gives the initial value. Default: Qt's input dialog.
+    std::function<QString(const QString&, const QString&, const QString&, bool)> inputBox;
 };
 
 // The main window: owns the adapter entries and their graph windows, runs the
@@ -71,7 +82,7 @@ public:
     EinstellungenTab* TabSheet2;
     QWidget* TabSheet3;
     QWidget* TabSheet4;
-    QWidget* TabSheet5;
+    DatenbankTab* TabSheet5;
     QTimer* NicEngine;
     QTimer* DfuEngine;
     QTimer* Datumsprueftimer;
@@ -79,6 +90,9 @@ public:
     QTimer* AutoBerichtTimer;
     QAction* Minimieren1;
     QAction* Ende1;
+    QAction* Update1;
+    UpdateService* updateService() const;
+    TUpdateForm* updateForm() const;
 
     // Unexpected failure escaping a handler: log, book, tell, end.
     void ApplicationException(const QString& senderClass, const std::exception* e);
@@ -92,6 +106,8 @@ public slots:
     void RefreshLiveGridRows();
     void PageControl1Change(int index);
     void Minimieren1Click();
+    void Update1Click();
+    void ProxyButtonClick();
     // Settings tab
     void Einstellungen_Nic_ComboBoxSelect(int index);
     void SetMaxSpeed_ButtonClick();
@@ -138,6 +154,14 @@ private:
     void ReleaseAll();
     void message(MessageSink::Icon icon, const QString& text);
     QString entryText(const QString& key, const TNic& nic) const;
+    // Update service: TMainformUpdate.cpp
+    void buildUpdateMenu();
+    void setUpHttp();
+    void setUpUpdateService();
+    void ensureUpdateForm();
+    void startAutomaticUpdate();
+    void stopUpdates();
+    QString inputBox(const QString& caption, const QString& prompt, const QString& initial, bool secret);
 
     MainformServices m_services;
     SampleContext m_sampleContext;
@@ -152,4 +176,8 @@ private:
     Berichte m_berichte;
     bool m_started = false;
     bool m_closed = false;
+    std::unique_ptr<HttpClient> m_ownHttp;
+    HttpClient* m_http = nullptr;
+    std::unique_ptr<UpdateService> m_update;
+    QPointer<TUpdateForm> m_updateForm;
 };

@@ -2,6 +2,7 @@
 // graph window switches and colours, and the program settings.
 #include "app/TMainform.h"
 
+#include "app/DatenbankTab.h"
 #include "app/EinstellungenTab.h"
 #include "config/ProgramFolder.h"
 #include "config/SpeedPresets.h"
@@ -45,8 +46,11 @@ void TMainform::connectControls()
     connect(t->SendColorButton, &QPushButton::clicked, this, &TMainform::SendColorButtonClick);
     connect(t->RecvColorButton, &QPushButton::clicked, this, &TMainform::RecvColorButtonClick);
     connect(PageControl1, &QTabWidget::currentChanged, this, &TMainform::PageControl1Change);
+    connect(TabSheet5->Button3, &QPushButton::clicked, TabSheet5, &DatenbankTab::Button3Click);
     connect(Minimieren1, &QAction::triggered, this, &TMainform::Minimieren1Click);
     connect(Ende1, &QAction::triggered, this, &QWidget::close);
+    connect(Update1, &QAction::triggered, this, &TMainform::Update1Click);
+    connect(t->ProxyButton, &QPushButton::clicked, this, &TMainform::ProxyButtonClick);
 }
 
 void TMainform::PageControl1Change(int index)
@@ -55,6 +59,8 @@ void TMainform::PageControl1Change(int index)
         RefreshLiveGridRows();
     else if (index == 1)
         refillAdapterChooser();
+    else if (index == 4)
+        TabSheet5->RefreshTableLists();
 }
 
 void TMainform::Minimieren1Click()

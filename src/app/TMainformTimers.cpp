@@ -127,7 +127,7 @@ void TMainform::DatumsprueftimerTimer()
         if (m_closed)
             return;
     }
-    // The automatic update check joins this tick with the update service.
+    startAutomaticUpdate();
 }
 
 void TMainform::persistBookedState()

@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "cli/TableExchangeCommands.h"
 #include "config/TVerInfo.h"
 
 namespace {
@@ -37,6 +38,9 @@ const std::vector<CommandLineMode>& commandLineModes()
     static const std::vector<CommandLineMode> modes = {
         {"--help", "", "Shows this text.", runHelp},
         {"--version", "", "Shows the product name and version.", runVersion},
+        {"--export", "TABLE FILE", "Writes the days of a traffic table to the table file FILE.", runExportCommand},
+        {"--import", "FILE TABLE", "Adds the days of a table file to a traffic table (made when missing).",
+         runImportCommand},
     };
     return modes;
 }

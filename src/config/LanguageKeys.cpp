@@ -134,6 +134,8 @@ constexpr LanguageKey kKeys[] = {
     {"TabSheet5", "table_move", U::BefehlItem},
     {"TabSheet5", "table_exp", U::BefehlItem},
     {"TabSheet5", "table_imp", U::BefehlItem},
+    {"TabSheet5", "table_del_Abfrage", U::Kept},
+    {"TabSheet5", "table_del_Abfrage_ohne_Tage", U::Kept},
 
     {"Menus", "Datei1->Caption", U::Menu},
     {"Menus", "Ende1->Caption", U::Menu},
@@ -226,6 +228,7 @@ constexpr LanguageKey kKeys[] = {
     {"Updates", "UpdatebuttonHint", U::Kept},
     {"Updates", "Update9", U::Kept},
     {"Updates", "Update10", U::Kept},
+    {"Updates", "Update11", U::Kept},
 
     {"Proxy", "Proxy1", U::Kept},
     {"Proxy", "Proxy2", U::Kept},
@@ -236,6 +239,7 @@ constexpr LanguageKey kKeys[] = {
     {"Proxy", "Proxy7", U::Kept},
     {"Proxy", "Proxy8", U::Kept},
     {"Proxy", "Proxy9", U::Kept},
+    {"Proxy", "Proxy10", U::Kept},
 
     {"Graphenform", "Vordergrund1", U::Kept},
     {"Graphenform", "Transparenz1", U::Kept},

@@ -51,6 +51,11 @@ void createTrafficTable(Database& db, const QString& index)
     db.exec(QStringLiteral("CREATE TABLE %1 (Datum DATE, received REAL, send REAL)").arg(q(index)));
 }
 
+void createTrafficTableIfMissing(Database& db, const QString& index)
+{
+    db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (Datum DATE, received REAL, send REAL)").arg(q(index)));
+}
+
 void createSettingsTable(Database& db, const QString& index)
 {
     db.exec(QStringLiteral("CREATE TABLE %1 (anzeigen CHAR(2), maxspeed REAL, links SMALLINT, "
@@ -154,6 +159,21 @@ QList<DbRow> dayRange(Database& db, const QString& index, const QDate& from, con
 void dropTable(Database& db, const QString& table)
 {
     db.exec(QStringLiteral("DROP TABLE %1").arg(q(table)));
+}
+
+qint64 countRows(Database& db, const QString& table)
+{
+    return db.query(QStringLiteral("SELECT COUNT(*) AS n FROM %1").arg(q(table))).first().toInt64(QStringLiteral("n"));
+}
+
+QList<DbRow> daysWithRowIds(Database& db, const QString& index)
+{
+    return db.query(QStringLiteral("SELECT rowid AS np_rowid, Datum, received, send FROM %1 ORDER BY rowid").arg(q(index)));
+}
+
+void updateRow(Database& db, const QString& index, qint64 rowId, double received, double send)
+{
+    db.exec(QStringLiteral("UPDATE %1 SET received = ?, send = ? WHERE rowid = ?").arg(q(index)), {received, send, rowId});
 }
 
 } // namespace TrafficStatements

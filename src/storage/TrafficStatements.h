@@ -23,6 +23,7 @@ bool isSettingsTable(const QString& tableName);
 // True when the traffic table can be read (it exists); never throws.
 bool probeTrafficTable(Database& db, const QString& index);
 void createTrafficTable(Database& db, const QString& index);
+void createTrafficTableIfMissing(Database& db, const QString& index);
 void createSettingsTable(Database& db, const QString& index);
 void insertSettingsRow(Database& db, const QString& index, const SettingsRow& row);
 
@@ -48,5 +49,10 @@ QList<DbRow> allDays(Database& db, const QString& index);
 QList<DbRow> dayRange(Database& db, const QString& index, const QDate& from, const QDate& to);
 
 void dropTable(Database& db, const QString& table);
+qint64 countRows(Database& db, const QString& table);
+
+// Every traffic row with its row id (column "np_rowid"), in the order stored.
+QList<DbRow> daysWithRowIds(Database& db, const QString& index);
+void updateRow(Database& db, const QString& index, qint64 rowId, double received, double send);
 
 } // namespace TrafficStatements

@@ -89,13 +89,14 @@ TEST_F(TNicStorageTest, FailedBookingIsLoggedAndReportedAsFalse)
     setTotals(5, 6);
     ASSERT_TRUE(nic.save_traffic(0));
 
-    TNic orphan(&context);
-    orphan.Index = QStringLiteral("0000abcd"); // no tables
-    orphan.setDatabase(&db);
-    orphan.set_gesamt_received(1);
-    EXPECT_FALSE(orphan.save_traffic(0));
+    TNic broken(&context);
+    broken.Index = QStringLiteral("0000abcd");
+    db.exec(QStringLiteral("CREATE TABLE \"0000abcd\" (no_day_column)")); // takes no booking
+    broken.setDatabase(&db);
+    broken.set_gesamt_received(1);
+    EXPECT_FALSE(broken.save_traffic(0));
     EXPECT_TRUE(logText().contains(
-        QStringLiteral("Fehlermeldung:Exception in Funktion 'TNic::save_traffic()' (Index 0000abcd) in Datei TNic| Genaue Meldung: no such table: 0000abcd")))
+        QStringLiteral("Fehlermeldung:Exception in Funktion 'TNic::save_traffic()' (Index 0000abcd) in Datei TNic| Genaue Meldung: no such column: Datum")))
         << logText().toStdString();
 
     EXPECT_FALSE(nic.save_traffic(std::nan(""))) << "no date";
@@ -104,6 +105,19 @@ TEST_F(TNicStorageTest, FailedBookingIsLoggedAndReportedAsFalse)
     EXPECT_FALSE(unconnected.save_traffic(0));
     EXPECT_EQ(logEntries(), 3);
     EXPECT_EQ(days(), (QList<DayValues>{{QDate(2026, 12, 8), 5, 6}}));
+}
+
+TEST_F(TNicStorageTest, BookingIntoATableDeletedByHandMakesItAgain)
+{
+    setTotals(5, 6);
+    ASSERT_TRUE(nic.save_traffic(0));
+    TrafficStatements::dropTable(db, nic.Index); // the database tab deleted it
+    setTotals(7, 8);
+    EXPECT_TRUE(nic.save_traffic(0));
+    EXPECT_TRUE(nic.save_traffic(0)) << "and the next one adds to it";
+    EXPECT_EQ(days(), (QList<DayValues>{{QDate(2026, 12, 8), 14, 16}}));
+    EXPECT_TRUE(nic.load_settings()) << "the settings table was not touched";
+    EXPECT_EQ(logEntries(), 0);
 }
 
 TEST_F(TNicStorageTest, LockedOrReadOnlyDatabaseLosesNothing)

@@ -138,7 +138,7 @@ TEST_F(CounterCacheTest, LaterDayBookingThatFailsIsKeptPendingNotLost)
     setTotals(a, 1000, 2500);
     setTotals(b, 30, 40);
     ASSERT_TRUE(CounterCache::write(path, {a, b}, kFileDay));
-    TrafficStatements::dropTable(db, b->Index);
+    setTrafficTableAside(db, b->Index);
 
     const QDate later = kFileDay.addDays(1);
     EXPECT_EQ(read({a, b}, later), CounterCache::Restored);
@@ -150,7 +150,7 @@ TEST_F(CounterCacheTest, LaterDayBookingThatFailsIsKeptPendingNotLost)
     EXPECT_EQ(owedReceived(pending, b), 40);
     EXPECT_EQ(b->get_gesamt_send(), 0) << "the amounts live in the pending list now";
 
-    TrafficStatements::createTrafficTable(db, b->Index);
+    restoreTrafficTable(db, b->Index);
     EXPECT_TRUE(pending.retry());
     EXPECT_EQ(days(b), (QList<DayValues>{{kFileDay, 40, 30}}));
 }

@@ -172,7 +172,7 @@ TEST_F(DayRolloverTest, FailedBookingStaysPendingAndIsBookedByALaterCheck)
 
 TEST_F(DayRolloverTest, PendingAmountsOfOneDayAddUpAndDifferentDaysStayApart)
 {
-    TrafficStatements::dropTable(db, b->Index);
+    setTrafficTableAside(db, b->Index);
     QDate tagesdatum = kDay;
     setTotals(b, 10, 20);
     EXPECT_EQ(rollOverDay(tagesdatum, kNextDay, v, pending), std::vector<TNic*>{b});
@@ -184,7 +184,7 @@ TEST_F(DayRolloverTest, PendingAmountsOfOneDayAddUpAndDifferentDaysStayApart)
     ASSERT_EQ(pending.bookings().size(), 2u);
     EXPECT_EQ(owedReceived(pending, b), 14);
 
-    TrafficStatements::createTrafficTable(db, b->Index);
+    restoreTrafficTable(db, b->Index);
     EXPECT_TRUE(pending.retry());
     EXPECT_EQ(days(b), (QList<DayValues>{{kDay, 11, 22}, {kNextDay, 3, 4}}));
     EXPECT_EQ(days(a).size(), 2);
@@ -205,7 +205,7 @@ TEST_F(DayRolloverTest, AStuckBookingIsLoggedOnceADayPerCauseAndItsRetriesWaitBr
         if (retrying)
             retryWaits << db.busyTimeout();
     });
-    TrafficStatements::dropTable(db, b->Index);
+    setTrafficTableAside(db, b->Index);
     setTotals(b, 10, 20);
     QDate tagesdatum = kDay;
     rollOverDay(tagesdatum, kNextDay, v, pending);
@@ -233,7 +233,7 @@ TEST_F(DayRolloverTest, AStuckBookingIsLoggedOnceADayPerCauseAndItsRetriesWaitBr
     EXPECT_EQ(loggedBlocks(home), 3);
 
     // Another cause is news: logged at once, then quiet again.
-    TrafficStatements::createTrafficTable(db, b->Index);
+    restoreTrafficTable(db, b->Index);
     lockDatabase();
     db.setBusyTimeout(5000);
     for (int minute = 0; minute < 3; ++minute) {
@@ -252,11 +252,11 @@ TEST_F(DayRolloverTest, AStuckBookingIsLoggedOnceADayPerCauseAndItsRetriesWaitBr
 TEST_F(ShutdownBookingTest, ShutdownRetriesWaitTheWholeBusyTimeout)
 {
     db.setBusyTimeout(5000);
-    TrafficStatements::dropTable(db, b->Index);
+    setTrafficTableAside(db, b->Index);
     setTotals(b, 10, 20);
     QDate tagesdatum = kDay;
     rollOverDay(tagesdatum, kNextDay, v, pending);
-    TrafficStatements::createTrafficTable(db, b->Index);
+    restoreTrafficTable(db, b->Index);
     QList<int> waits;
     db.setStatementObserver([&](const QString&) { waits << db.busyTimeout(); });
     bookAtShutdown(v, pending, cachePath, kNextDay);
@@ -282,7 +282,7 @@ TEST_F(ShutdownBookingTest, FailedEntryLeavesACacheWithOnlyItsTotalsForTheNextSt
 {
     setTotals(a, 5000, 7000);
     setTotals(b, 10, 20);
-    TrafficStatements::dropTable(db, b->Index);
+    setTrafficTableAside(db, b->Index);
 
     const ShutdownBookingResult result = bookAtShutdown(v, pending, cachePath, kNextDay);
     EXPECT_EQ(result.failed, std::vector<TNic*>{b});
@@ -292,7 +292,7 @@ TEST_F(ShutdownBookingTest, FailedEntryLeavesACacheWithOnlyItsTotalsForTheNextSt
     EXPECT_EQ(result.cacheContent, home.read(QStringLiteral("netzpegel.cache")));
 
     // The next start, a day later, books what was owed under the day it belongs to.
-    TrafficStatements::createTrafficTable(db, b->Index);
+    restoreTrafficTable(db, b->Index);
     setTotals(a, 0, 0);
     setTotals(b, 0, 0);
     PendingBookings next;
@@ -328,11 +328,11 @@ TEST_F(ShutdownBookingTest, PendingEarlierDayStaysOwedWhileTheDatabaseIsLocked)
 
 TEST_F(ShutdownBookingTest, PendingEarlierDayIsBookedUnderItsOwnDayWhenTheDatabaseIsBack)
 {
-    TrafficStatements::dropTable(db, b->Index);
+    setTrafficTableAside(db, b->Index);
     setTotals(b, 10, 20);
     QDate tagesdatum = kDay;
     rollOverDay(tagesdatum, kNextDay, v, pending);
-    TrafficStatements::createTrafficTable(db, b->Index);
+    restoreTrafficTable(db, b->Index);
     setTotals(b, 3, 4);
     home.write(QStringLiteral("netzpegel.cache"), "old");
 

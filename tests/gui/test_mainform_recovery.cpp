@@ -5,6 +5,7 @@
 #include "storage/Database.h"
 #include "support/MainformFixture.h"
 #include "support/QtPrinters.h"
+#include "support/StoredDays.h"
 #include "support/TestDatabase.h"
 
 #include <QDir>
@@ -111,7 +112,7 @@ TEST_F(MainformRecoveryTest, ClosingWhileARolloverMessageIsOpenDoesNotCrashOrLos
     count(form, 9000, 1000);
     {
         Database db(home.file("Datenbank.mdb"));
-        db.exec(QStringLiteral("ALTER TABLE \"00000002\" RENAME TO moved")); // the booking will fail
+        setTrafficTableAside(db, QStringLiteral("00000002")); // the booking will fail
     }
     bool closed = false;
     sink.onShow = [&] {
@@ -119,7 +120,7 @@ TEST_F(MainformRecoveryTest, ClosingWhileARolloverMessageIsOpenDoesNotCrashOrLos
             return;
         closed = true;
         Database db(home.file("Datenbank.mdb"));
-        db.exec(QStringLiteral("ALTER TABLE moved RENAME TO \"00000002\""));
+        restoreTrafficTable(db, QStringLiteral("00000002"));
         form.close(); // the session ends while the box is open
     };
     clock.advanceSeconds(3 * 60);
@@ -172,7 +173,7 @@ TEST_F(MainformRecoveryTest, ADayWhoseBookingFailedSurvivesACrashAndIsBookedOnce
         count(form, 6000, 2000);
         {
             Database db(home.file("Datenbank.mdb"));
-            db.exec(QStringLiteral("ALTER TABLE \"00000002\" RENAME TO moved"));
+            setTrafficTableAside(db, QStringLiteral("00000002"));
         }
         clock.advanceSeconds(3 * 60);
         form.DatumsprueftimerTimer(); // fails: the amounts are owed
@@ -181,7 +182,7 @@ TEST_F(MainformRecoveryTest, ADayWhoseBookingFailedSurvivesACrashAndIsBookedOnce
     }
     {
         Database db(home.file("Datenbank.mdb"));
-        db.exec(QStringLiteral("ALTER TABLE moved RENAME TO \"00000002\""));
+        restoreTrafficTable(db, QStringLiteral("00000002"));
     }
     TMainform again(services, {});
     again.DatumsprueftimerTimer(); // the minute's check books what is owed

@@ -13,6 +13,20 @@ QList<DayValues> storedDays(Database& db, const QString& index)
     return out;
 }
 
+void setTrafficTableAside(Database& db, const QString& index)
+{
+    const QString table = Database::quoteIdentifier(index);
+    db.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(table, Database::quoteIdentifier(index + "_aside")));
+    db.exec(QStringLiteral("CREATE TABLE %1 (no_day_column)").arg(table));
+}
+
+void restoreTrafficTable(Database& db, const QString& index)
+{
+    TrafficStatements::dropTable(db, index);
+    db.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2")
+                .arg(Database::quoteIdentifier(index + "_aside"), Database::quoteIdentifier(index)));
+}
+
 StoredAdapters::StoredAdapters(Database& db, const Clock& clock, const SampleContext& context)
     : m_db(db)
     , m_clock(clock)

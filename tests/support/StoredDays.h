@@ -46,6 +46,12 @@ inline long double owedSend(const PendingBookings& pending, const TNic* entry)
 // Every row of an adapter's traffic table, by day.
 QList<DayValues> storedDays(Database& db, const QString& index);
 
+// Puts traffic table `index` aside and leaves a table of that name that takes
+// no booking (a table that is missing would be made again by the booking);
+// restoreTrafficTable puts the table back as it was.
+void setTrafficTableAside(Database& db, const QString& index);
+void restoreTrafficTable(Database& db, const QString& index);
+
 // Ethernet adapter entries provisioned in a real database, owned here.
 class StoredAdapters
 {

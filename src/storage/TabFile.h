@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+#include <QString>
+
+// Table exchange files (".tab"): three lines per day, the day as MM/DD/YYYY,
+// then the bytes received and the bytes sent, days in ascending order.
+
+struct TabDay
+{
+    QDate day;
+    double received = 0;
+    double send = 0;
+    bool operator==(const TabDay&) const = default;
+};
+
+// A day whose date line is no date; it is left out of the import.
+struct TabSkippedDay
+{
+    int line = 0; // 1-based number of the date line
+    QString text;
+    bool operator==(const TabSkippedDay&) const = default;
+};
+
+struct TabFileContent
+{
+    bool ok = false;
+    QString error;                 // why the file as a whole cannot be read
+    QList<TabDay> days;            // in file order
+    QList<TabSkippedDay> skipped;  // date lines that could not be read
+};
+
+// Reads the bytes of a table file; lines may end in CR LF, CR or LF. A file
+// that is not three lines per day, holds a NUL byte or a value that is no
+// byte count is refused as a whole (no days); a day whose date line cannot be
+// read is skipped and listed. Pure: no file system, no database.
+TabFileContent parseTabFile(const QByteArray& bytes);
+
+// The lines of `days` as a table file writes them, each ended by CR LF.
+QByteArray formatTabFile(const QList<TabDay>& days);
+
+// A byte count as a table file and the stored value text write it: whole
+// numbers as plain digits, exact up to the last one.
+QString byteCountText(double value);
+
+// The file an export writes for the name the user chose: "_" + table name
+// goes before the final extension ("export.tab" -> "export_0000000b.tab").
+// Characters that cannot be part of a file name are replaced by "_".
+QString exportFileName(const QString& chosen, const QString& table);

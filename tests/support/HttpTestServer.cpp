@@ -1,0 +1,252 @@
+#include "support/HttpTestServer.h"
+
+#include <QMutexLocker>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace {
+
+constexpr qint64 kPiece = 64 * 1024;
+
+QByteArray reason(int status)
+{
+    switch (status) {
+    case 200: return "OK";
+    case 302: return "Found";
+    case 404: return "Not Found";
+    case 407: return "Proxy Authentication Required";
+    case 500: return "Internal Server Error";
+    default: return "Status";
+    }
+}
+
+} // namespace
+
+// One connection: reads one request, answers it, closes.
+class HttpTestConnection : public QObject
+{
+public:
+    HttpTestConnection(QTcpSocket* socket, std::shared_ptr<HttpTestServer::Shared> shared)
+        : QObject(socket)
+        , m_socket(socket)
+        , m_shared(std::move(shared))
+    {
+        connect(socket, &QTcpSocket::readyRead, this, [this] { read(); });
+        connect(socket, &QTcpSocket::bytesWritten, this, [this] { pump(); });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+
+private:
+    void read()
+    {
+        if (m_answered)
+            return;
+        m_input += m_socket->readAll();
+        const qsizetype end = m_input.indexOf("\r\n\r\n");
+        if (end < 0)
+            return;
+        m_answered = true;
+        HttpTestServer::Request request;
+        const QList<QByteArray> lines = m_input.left(end).split('\n');
+        request.requestLine = lines.value(0).trimmed();
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            const qsizetype colon = lines[i].indexOf(':');
+            if (colon > 0)
+                request.headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
+        }
+        const QByteArray target = request.requestLine.split(' ').value(1);
+        request.path = target.startsWith('/') ? target : QUrl::fromEncoded(target).path(QUrl::FullyEncoded).toUtf8();
+        const qsizetype query = request.path.indexOf('?');
+        if (query >= 0)
+            request.path.truncate(query);
+
+        QByteArray credentials;
+        bool found = false;
+        {
+            QMutexLocker lock(&m_shared->mutex);
+            m_shared->requests.append(request);
+            credentials = m_shared->proxyCredentials;
+            found = m_shared->routes.contains(request.path);
+            if (found)
+                m_route = m_shared->routes.value(request.path);
+        }
+        if (!credentials.isEmpty()
+            && request.headers.value("proxy-authorization") != "Basic " + credentials.toBase64()) {
+            answerEmpty(407, "Proxy-Authenticate: Basic realm=\"test\"\r\n");
+            return;
+        }
+        if (!found) {
+            answerEmpty(404, {});
+            return;
+        }
+        if (m_route.stall)
+            return;
+        if (!m_route.location.isEmpty()) {
+            answerEmpty(302, "Location: " + m_route.location + "\r\n");
+            return;
+        }
+        m_size = m_route.patternSize >= 0 ? m_route.patternSize : m_route.body.size();
+        QByteArray head = "HTTP/1.1 " + QByteArray::number(m_route.status) + ' ' + reason(m_route.status) + "\r\n";
+        if (!m_route.noLength)
+            head += "Content-Length: "
+                + QByteArray::number(m_route.announcedLength >= 0 ? m_route.announcedLength : m_size) + "\r\n";
+        head += "Content-Type: application/octet-stream\r\nConnection: close\r\n\r\n";
+        m_socket->write(head);
+        m_toSend = m_route.closeMidBody ? m_size / 2 : m_size;
+        pump();
+    }
+
+    void answerEmpty(int status, const QByteArray& headers)
+    {
+        m_socket->write("HTTP/1.1 " + QByteArray::number(status) + ' ' + reason(status) + "\r\n" + headers
+                        + "Content-Length: 0\r\nConnection: close\r\n\r\n");
+        m_socket->disconnectFromHost();
+    }
+
+    void pump()
+    {
+        if (!m_answered || m_done || m_waiting)
+            return;
+        while (m_sent < m_toSend && m_socket->bytesToWrite() < 4 * kPiece) {
+            const qint64 n = std::min(kPiece, m_toSend - m_sent);
+            m_socket->write(m_route.patternSize >= 0 ? HttpTestServer::pattern(m_sent, n) : m_route.body.mid(m_sent, n));
+            m_sent += n;
+            if (m_route.chunkDelayMs > 0 && m_sent < m_toSend) {
+                m_waiting = true;
+                QTimer::singleShot(m_route.chunkDelayMs, this, [this] {
+                    m_waiting = false;
+                    pump();
+                });
+                return;
+            }
+        }
+        if (m_sent >= m_toSend) {
+            m_done = true;
+            m_socket->disconnectFromHost();
+        }
+    }
+
+    QTcpSocket* m_socket;
+    std::shared_ptr<HttpTestServer::Shared> m_shared;
+    QByteArray m_input;
+    HttpTestServer::Route m_route;
+    bool m_answered = false;
+    bool m_done = false;
+    bool m_waiting = false;
+    qint64 m_size = 0;
+    qint64 m_toSend = 0;
+    qint64 m_sent = 0;
+};
+
+class HttpTestListener : public QObject
+{
+public:
+    explicit HttpTestListener(std::shared_ptr<HttpTestServer::Shared> shared)
+        : m_shared(std::move(shared))
+    {
+    }
+
+    quint16 listen()
+    {
+        m_server = new QTcpServer(this);
+        connect(m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = m_server->nextPendingConnection())
+                new HttpTestConnection(socket, m_shared);
+        });
+        return m_server->listen(QHostAddress::LocalHost, 0) ? m_server->serverPort() : 0;
+    }
+
+    void stop()
+    {
+        // Sockets are children of the server: a stalled connection ends here.
+        delete m_server;
+        m_server = nullptr;
+    }
+
+private:
+    std::shared_ptr<HttpTestServer::Shared> m_shared;
+    QTcpServer* m_server = nullptr;
+};
+
+HttpTestServer::HttpTestServer()
+    : m_shared(std::make_shared<Shared>())
+    , m_thread(new QThread)
+    , m_listener(new HttpTestListener(m_shared))
+{
+    m_listener->moveToThread(m_thread);
+    m_thread->start();
+    QMetaObject::invokeMethod(m_listener, [this] { m_port = m_listener->listen(); }, Qt::BlockingQueuedConnection);
+}
+
+HttpTestServer::~HttpTestServer()
+{
+    QMetaObject::invokeMethod(m_listener, [this] { m_listener->stop(); }, Qt::BlockingQueuedConnection);
+    m_thread->quit();
+    m_thread->wait();
+    delete m_listener;
+    delete m_thread;
+}
+
+HttpTestServer::Route HttpTestServer::Route::answer(int status, const QByteArray& body)
+{
+    Route route;
+    route.status = status;
+    route.body = body;
+    return route;
+}
+
+QString HttpTestServer::url(const QByteArray& path) const
+{
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(QString::fromUtf8(path));
+}
+
+void HttpTestServer::setRoute(const QByteArray& path, const Route& route)
+{
+    QMutexLocker lock(&m_shared->mutex);
+    m_shared->routes.insert(path, route);
+}
+
+void HttpTestServer::setBody(const QByteArray& path, const QByteArray& body)
+{
+    setRoute(path, Route::answer(200, body));
+}
+
+void HttpTestServer::requireProxyCredentials(const QByteArray& userAndPassword)
+{
+    QMutexLocker lock(&m_shared->mutex);
+    m_shared->proxyCredentials = userAndPassword;
+}
+
+int HttpTestServer::requestCount() const
+{
+    QMutexLocker lock(&m_shared->mutex);
+    return static_cast<int>(m_shared->requests.size());
+}
+
+int HttpTestServer::requestCount(const QByteArray& path) const
+{
+    QMutexLocker lock(&m_shared->mutex);
+    return static_cast<int>(std::count_if(m_shared->requests.begin(), m_shared->requests.end(),
+                                          [&](const Request& r) { return r.path == path; }));
+}
+
+QList<HttpTestServer::Request> HttpTestServer::requests() const
+{
+    QMutexLocker lock(&m_shared->mutex);
+    return m_shared->requests;
+}
+
+QByteArray HttpTestServer::pattern(qint64 offset, qint64 size)
+{
+    QByteArray out(size, Qt::Uninitialized);
+    for (qint64 i = 0; i < size; ++i) {
+        const qint64 n = offset + i;
+        out[i] = static_cast<char>((n * 7 + (n >> 9)) & 0xFF);
+    }
+    return out;
+}
