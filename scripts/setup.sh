@@ -12,5 +12,6 @@ $SUDO apt-get install -y --no-install-recommends \
   libnl-3-dev libnl-route-3-dev \
   libcurl4-openssl-dev \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
-  libxml2-utils iproute2 openssl \
+  libxml2-utils w3c-sgml-lib iproute2 openssl \
+  desktop-file-utils xvfb openbox x11-utils \
   clang libclang-rt-14-dev

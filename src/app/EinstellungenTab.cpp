@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QSlider>
 #include <QVBoxLayout>
 
@@ -25,14 +24,6 @@ QSlider* trackBar(QWidget* parent, const char* name, int min, int max, Qt::Orien
     s->setPageStep(1);
     s->setTickPosition(QSlider::TicksBelow);
     return s;
-}
-
-QLineEdit* digitsEdit(QWidget* parent, const char* name)
-{
-    auto* e = namedWidget<QLineEdit>(parent, name);
-    // Only digits reach the field, typed or pasted.
-    e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
-    return e;
 }
 
 } // namespace
@@ -85,6 +76,8 @@ EinstellungenTab::EinstellungenTab(QWidget* parent)
     Einstellungen_Tranz_CheckBox = namedWidget<QCheckBox>(GroupBox2, "Einstellungen_Tranz_CheckBox");
     Label19 = namedWidget<QLabel>(GroupBox2, "Label19");
     TranzValue_TrackBar = trackBar(GroupBox2, "TranzValue_TrackBar", 0, 255, Qt::Horizontal);
+    TranzValue_TrackBar->setPageStep(10);
+    TranzValue_TrackBar->setValue(255);
     GroupBox6 = namedWidget<QGroupBox>(GroupBox2, "GroupBox6");
     ForeColorButton = namedWidget<QPushButton>(GroupBox6, "ForeColorButton");
     BackColorButton = namedWidget<QPushButton>(GroupBox6, "BackColorButton");
@@ -104,8 +97,8 @@ EinstellungenTab::EinstellungenTab(QWidget* parent)
 
     GroupBox3 = namedWidget<QGroupBox>(this, "GroupBox3");
     Umrechnung_CheckBox = namedWidget<QCheckBox>(GroupBox3, "Umrechnung_CheckBox");
-    Autostart_Checkbox = namedWidget<QCheckBox>(GroupBox3, "Autostart_Checkbox");
-    Autostart_Checkbox->hide();
+    // The language file names it with a lower-case b.
+    Autostart_CheckBox = namedWidget<QCheckBox>(GroupBox3, "Autostart_Checkbox");
     Label8 = namedWidget<QLabel>(GroupBox3, "Label8");
     Label13 = namedWidget<QLabel>(GroupBox3, "Label13");
     Label14 = namedWidget<QLabel>(GroupBox3, "Label14");
@@ -124,11 +117,9 @@ EinstellungenTab::EinstellungenTab(QWidget* parent)
     Button2 = namedWidget<QPushButton>(GroupBox3, "Button2");
     Button4 = namedWidget<QPushButton>(GroupBox3, "Button4");
     ProxyButton = namedWidget<QPushButton>(GroupBox3, "ProxyButton");
-    // Shown once the proxy dialog and the autostart entry exist.
-    ProxyButton->hide();
     auto* g3 = new QGridLayout(GroupBox3);
     g3->addWidget(Umrechnung_CheckBox, 0, 0, 1, 4);
-    g3->addWidget(Autostart_Checkbox, 1, 0, 1, 4);
+    g3->addWidget(Autostart_CheckBox, 1, 0, 1, 4);
     g3->addWidget(Label8, 2, 0);
     g3->addWidget(Basisprio_TrackBar, 2, 1, 1, 3);
     g3->addWidget(Label13, 3, 0);

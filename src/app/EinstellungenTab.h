@@ -48,7 +48,7 @@ public:
     // Program
     QGroupBox* GroupBox3;
     QCheckBox* Umrechnung_CheckBox;
-    QCheckBox* Autostart_Checkbox;
+    QCheckBox* Autostart_CheckBox;
     QLabel* Label4;
     QSlider* Basisprio_TrackBar;
     QLabel* Label28;

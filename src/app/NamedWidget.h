@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
 #include <QString>
 #include <QWidget>
 
@@ -20,4 +22,12 @@ W* namedWidget(QWidget* parent, const char* name)
         w->setTitle(QString::fromLatin1(name));
     }
     return w;
+}
+
+// A named edit that takes digits only, typed or pasted.
+inline QLineEdit* digitsEdit(QWidget* parent, const char* name)
+{
+    auto* e = namedWidget<QLineEdit>(parent, name);
+    e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
+    return e;
 }

@@ -4,16 +4,22 @@
 #include "acquisition/DayRollover.h"
 #include "acquisition/InterfaceTable.h"
 #include "acquisition/RestartCounters.h"
+#include "app/BerichteTab.h"
 #include "app/DatenbankTab.h"
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
+#include "app/StatistikTab.h"
 #include "config/IniFile.h"
 #include "config/ProgramFolder.h"
 #include "config/TSprache.h"
 #include "config/TVerInfo.h"
 #include "desktop/ApplicationExceptionLog.h"
+#include "desktop/Autostart.h"
+#include "desktop/BasisPrio.h"
 #include "desktop/ExceptionLog.h"
 #include "desktop/UnhandledFailure.h"
+#include "desktop/ui/TrayIcon.h"
+#include "desktop/ui/WindowBehaviour.h"
 #include "graph/ui/TGraphenform.h"
 #include "storage/CounterCache.h"
 #include "storage/DBUpdates.h"
@@ -80,9 +86,13 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     setUpHttp();
     m_sprache->Laden(m_sprache->fileName());
     applyLanguage();
+    // The loaded value, not the track bar's: a position the bar cannot show changes nothing.
+    if (m_services.priority)
+        SetBasisPrio(m_einstellungen.basisprio, *m_services.priority);
     m_verInfo->Lesen(TVerInfo::ownResourcePath());
     setLogVersionTexts({m_verInfo->FileVersion(), m_verInfo->ProductVersion(), m_verInfo->Comments()});
     setWindowTitle(m_verInfo->windowCaption());
+    createDesktopServices();
     if (!openDatabase())
         return;
 
@@ -149,6 +159,10 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     m_einstellungen.lastupdate = LastupdateLaden();
     setUpUpdateService();
     connectControls();
+    updateTray();
+    // Ticking the box later takes effect at the next start.
+    if (TabSheet4->Bericht_AutoBericht->isChecked())
+        AutoBerichtTimer->start();
     m_started = true;
 }
 
@@ -180,10 +194,10 @@ void TMainform::buildWindow()
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     TabSheet1 = new LiveDatenTab(PageControl1);
     TabSheet2 = new EinstellungenTab(PageControl1);
-    TabSheet3 = new QWidget(PageControl1);
-    TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
-    TabSheet4 = new QWidget(PageControl1);
-    TabSheet4->setObjectName(QStringLiteral("TabSheet4"));
+    TabSheet3 = new StatistikTab(PageControl1);
+    TabSheet4 = new BerichteTab(PageControl1);
+    TabSheet3->setContext(tabContext());
+    TabSheet4->setContext(tabContext());
     TabSheet5 = new DatenbankTab(PageControl1);
     PageControl1->addTab(TabSheet1, QStringLiteral("Live Daten"));
     // The settings page holds more than the fixed window shows at once.
@@ -202,21 +216,30 @@ void TMainform::buildWindow()
     central->setFixedSize(620, 384);
     setCentralWidget(central);
 
-    QMenu* datei = menuBar()->addMenu(QStringLiteral("Datei1"));
-    datei->setObjectName(QStringLiteral("Datei1"));
-    Minimieren1 = datei->addAction(QStringLiteral("Minimieren1"));
-    Minimieren1->setObjectName(QStringLiteral("Minimieren1"));
-    Ende1 = datei->addAction(QStringLiteral("Ende1"));
-    Ende1->setObjectName(QStringLiteral("Ende1"));
-    buildUpdateMenu();
+    buildMenus();
     this->layout()->setSizeConstraint(QLayout::SetFixedSize);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    m_windows = std::make_unique<WindowBehaviour>(*this, g, m_services.notificationArea);
+    setWindowFlags(WindowBehaviour::mainWindowFlags(m_windows->trayPresent()));
 
     NicEngine = namedTimer(this, "NicEngine", 1000);
     DfuEngine = namedTimer(this, "DfuEngine", 1000);
     Datumsprueftimer = namedTimer(this, "Datumsprueftimer", 60000);
     CacheToHDDTimer = namedTimer(this, "CacheToHDDTimer", 0);
     AutoBerichtTimer = namedTimer(this, "AutoBerichtTimer", 3600000);
+}
+
+TabContext TMainform::tabContext()
+{
+    TabContext c;
+    c.entries = &v;
+    c.umrechnungsfaktor = &Umrechnungsfaktor;
+    c.sprache = m_sprache.get();
+    c.clock = m_services.clock;
+    c.closed = &m_closed;
+    c.message = [this](MessageSink::Icon icon, const QString& text) { message(icon, text); };
+    c.chooseSaveFile = m_services.chooseSaveFile;
+    c.opener = m_services.opener;
+    return c;
 }
 
 void TMainform::message(MessageSink::Icon icon, const QString& text)
@@ -246,12 +269,14 @@ void TMainform::settingsToControls()
     t->Umrechnung_CheckBox->setChecked(e.umrechnung);
     t->dfu_CheckBox->setChecked(e.dfuEngine);
     t->NicEngineIntervall_TrackBar->setValue(e.nicEngineIntervall);
-    t->Basisprio_TrackBar->setValue(e.basisprio);
+    // A position the bar cannot show is not applied: the bar shows the normal priority the program keeps.
+    t->Basisprio_TrackBar->setValue(niceForBasisPrio(e.basisprio) ? e.basisprio : kBasisPrioNormal);
     t->Bewareoftrafficdouble->setChecked(e.doppeltertraffic);
     t->Update_ComboBox->setCurrentIndex(e.autoUpdate);
     t->nic_CheckBox->setChecked(e.nicEngine);
     t->CacheIntervalEdit->setText(e.cacheIntervalText);
-    move(e.left, e.top);
+    m_windows->placeMain(QPoint(e.left, e.top));
+    TabSheet4->setBerichte(m_berichte);
 }
 
 Einstellungen TMainform::controlsToSettings() const
@@ -269,9 +294,9 @@ Einstellungen TMainform::controlsToSettings() const
     e.autoUpdate = std::max(0, t->Update_ComboBox->currentIndex());
     e.nicEngine = t->nic_CheckBox->isChecked();
     e.cacheIntervalText = t->CacheIntervalEdit->text();
-    e.left = x();
-    e.top = y();
-    e.visible = isVisible();
+    e.left = m_windows->mainPosition().x();
+    e.top = m_windows->mainPosition().y();
+    e.visible = m_windows->mainShown();
     if (m_http) {
         // The proxy in use is the one to save, as entered or as loaded.
         const ProxySettings proxy = m_http->proxy();
@@ -310,6 +335,10 @@ void TMainform::applyLanguage()
         else if (auto* action = findChild<QAction*>(t.control))
             action->setText(t.text);
     }
+    // Hints stay up long enough to be read.
+    for (QWidget* w : findChildren<QWidget*>())
+        if (!w->toolTip().isEmpty())
+            w->setToolTipDuration(30000);
     const QStringList& headers = m_sprache->liveGridHeaders();
     for (int c = 0; c < 6 && c < headers.size(); ++c)
         TabSheet1->StringGrid1->horizontalHeaderItem(c)->setText(headers[c]);
@@ -318,6 +347,7 @@ void TMainform::applyLanguage()
     update->clear();
     update->addItems(m_sprache->updateItems());
     update->setCurrentIndex(selected);
+    TabSheet3->applyLanguage(*m_sprache);
     TabSheet5->setCommandTexts(m_sprache->befehlItems());
 }
 
@@ -348,25 +378,29 @@ bool TMainform::openDatabase()
 void TMainform::createEntries(const std::vector<IfRow>& rows)
 {
     m_sampleContext.intervalMs = std::clamp(m_einstellungen.nicEngineIntervallTimer, 1, INT_MAX / 1000) * 1000;
-    auto provision = [&](TNic* nic, const IfRow* row) {
-        nic->setDatabase(DBc.get());
-        nic->setClock(m_services.clock);
-        v.push_back(nic);
-        const ProvisioningResult result = provisionEntry(*DBc, *nic, row);
-        for (const QString& key : result.warnings)
-            message(MessageSink::Icon::Warning, m_sprache->error(key));
-        createGraphWindow(*nic);
-    };
     for (const IfRow& row : rows) {
         auto* nic = new TNic(&m_sampleContext);
         nic->setIdentity(row, m_einstellungen.sonderModus);
-        provision(nic, &row);
+        addEntry(nic, &row);
     }
     if (TabSheet2->dfu_CheckBox->isChecked()) {
         auto* nic = new TNic(&m_sampleContext);
         nic->setDfuIdentity(m_sprache->dfuName());
-        provision(nic, nullptr);
+        addEntry(nic, nullptr);
     }
+}
+
+void TMainform::addEntry(TNic* nic, const IfRow* row)
+{
+    nic->setDatabase(DBc.get());
+    nic->setClock(m_services.clock);
+    v.push_back(nic);
+    const ProvisioningResult result = provisionEntry(*DBc, *nic, row);
+    for (const QString& key : result.warnings)
+        message(MessageSink::Icon::Warning, m_sprache->error(key));
+    createGraphWindow(*nic);
+    if (result.tablesCreated)
+        placeNewGraphWindow(v.size() - 1);
 }
 
 void TMainform::createGraphWindow(TNic& nic)
@@ -397,6 +431,12 @@ void TMainform::stopTimers()
         t->stop();
 }
 
+void TMainform::stopWorkers()
+{
+    TabSheet3->stopQuery();
+    TabSheet4->stopReport();
+}
+
 QString TMainform::entryText(const QString& key, const TNic& nic) const
 {
     return m_sprache->error(key) + nic.Index + QLatin1Char('(') + nic.Name + QStringLiteral(") ")
@@ -414,10 +454,8 @@ void TMainform::closeEvent(QCloseEvent* event)
 void TMainform::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && isActiveWindow()) {
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-        QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
-    }
+    if (event->type() == QEvent::WindowStateChange)
+        m_windows->mainStateChanged(static_cast<QWindowStateChangeEvent*>(event)->oldState());
 }
 
 void TMainform::FormClose()
@@ -426,6 +464,7 @@ void TMainform::FormClose()
         return;
     m_closed = true;
     stopUpdates();
+    stopWorkers();
     stopTimers();
     TabSheet5->shutDown(); // its worker must not hold the database while the day is booked
     if (m_started) {
@@ -442,6 +481,7 @@ void TMainform::FormClose()
             if (!v[i]->save_settings())
                 message(MessageSink::Icon::Error, entryText(QStringLiteral("Error11"), *v[i]));
         }
+        m_berichte = TabSheet4->berichte();
         if (!BerichteSpeichern(m_berichte))
             message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error12")));
     }
@@ -467,6 +507,8 @@ void TMainform::ReleaseAll()
         m_sprache.reset();
     }
     m_verInfo.reset();
+    m_autostart.reset();
+    Tray->hide();
     clearLogVersionTexts();
     setLogClock(nullptr);
     DBc.reset();
@@ -483,6 +525,11 @@ void TMainform::ApplicationException(const QString& senderClass, const std::exce
     }
     const QString what = e ? QString::fromUtf8(e->what()) : QStringLiteral("Unbekannte Ausnahme");
     const QString className = e ? exceptionClassName(*e) : QStringLiteral("Exception");
+    stopWorkers();
+    if (m_sprache) {
+        const QString title = m_sprache->error(QStringLiteral("Error7"));
+        Tray->ShowBalloonHint(title, title, QSystemTrayIcon::Critical, 60);
+    }
     stopTimers();
     TabSheet5->shutDown();
 

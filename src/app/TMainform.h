@@ -2,7 +2,9 @@
 
 #include "acquisition/TNic.h"
 #include "app/MessageSink.h"
+#include "app/TabContext.h"
 #include "config/Settings.h"
+#include "desktop/TrayStatus.h"
 #include "storage/PendingBookings.h"
 
 #include <QDate>
@@ -13,6 +15,9 @@
 #include <memory>
 #include <vector>
 
+class BerichteTab;
+class Autostart;
+class AutostartFolder;
 class Clock;
 class Database;
 class DatenbankTab;
@@ -21,14 +26,20 @@ class EinstellungenTab;
 class HttpClient;
 class InterfaceTable;
 class LiveDatenTab;
+class NotificationArea;
+class ProcessPriority;
 class QAction;
 class QTabWidget;
 class QTimer;
 class RestartCounters;
+class StatistikTab;
 class TGraphenform;
 class TSprache;
 class TUpdateForm;
 class TVerInfo;
+class TrayIcon;
+class UrlOpener;
+class WindowBehaviour;
 class UpdateService;
 struct IfRow;
 struct LiveGridRow;
@@ -46,6 +57,11 @@ struct MainformServices
     std::function<QString(const QString& folder, const QString& filter)> chooseSaveFile;
     std::function<QString(const QString& folder)> chooseFolder;
     QString bootIdPath = QStringLiteral("/proc/sys/kernel/random/boot_id");
+    // Desktop services; a missing one does nothing (and no notification area).
+    AutostartFolder* autostartFolder = nullptr;
+    ProcessPriority* priority = nullptr;
+    UrlOpener* opener = nullptr;
+    const NotificationArea* notificationArea = nullptr;
     // The update transfers; nullptr: the program's own libcurl client.
     HttpClient* http = nullptr;
     // Input box (caption, prompt, initial value, password); a cancelled box
@@ -67,6 +83,11 @@ public:
     bool started() const { return m_started; }
     // The "Visible" setting: whether the window is shown at start.
     bool startVisible() const { return m_einstellungen.visible; }
+    // Shows the window, or keeps it in the notification area, or minimised, as "Visible" says.
+    void showAtStart();
+    // Help page that F1 opens: the current tab's, empty while the window is hidden.
+    QString helpTopic() const { return m_helpTopic; }
+    WindowBehaviour& windows() { return *m_windows; }
     const std::vector<TNic*>& entries() const { return v; }
     const std::vector<TGraphenform*>& graphWindows() const { return g; }
     QString cachePath() const;
@@ -80,8 +101,8 @@ public:
     QTabWidget* PageControl1;
     LiveDatenTab* TabSheet1;
     EinstellungenTab* TabSheet2;
-    QWidget* TabSheet3;
-    QWidget* TabSheet4;
+    StatistikTab* TabSheet3;
+    BerichteTab* TabSheet4;
     DatenbankTab* TabSheet5;
     QTimer* NicEngine;
     QTimer* DfuEngine;
@@ -89,8 +110,15 @@ public:
     QTimer* CacheToHDDTimer;
     QTimer* AutoBerichtTimer;
     QAction* Minimieren1;
+    QAction* AllesMinimieren2;
     QAction* Ende1;
+    QAction* Hilfe1;
     QAction* Update1;
+    QAction* Reportbug1;
+    QAction* Info1;
+    QAction* Donate1;
+    QAction* Debug1;
+    TrayIcon* Tray;
     UpdateService* updateService() const;
     TUpdateForm* updateForm() const;
 
@@ -103,9 +131,24 @@ public slots:
     void DatumsprueftimerTimer();
     void CacheToHDDTimerTimer();
     void CacheIntervalEditChange(const QString& text);
+    void AutoBerichtTimerTimer();
     void RefreshLiveGridRows();
     void PageControl1Change(int index);
     void Minimieren1Click();
+    // Menus, notification-area icon, help and about box
+    void AllesMinimieren2Click();
+    void allesMinimieren1Click();
+    void Wiederherstellen1Click();
+    void CoolTrayIcon1Click();
+    void Hilfe1Click();
+    void Reportbug1Click();
+    void Info1Click();
+    void Donate1Click();
+    void Debug1Click();
+    void Autostart_CheckBoxClick(bool checked);
+    void Basisprio_TrackBarChange(int position);
+    // Icon bars and tooltip from the latest sample.
+    void updateTray();
     void Update1Click();
     void ProxyButtonClick();
     // Settings tab
@@ -127,20 +170,30 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // Minimising hides the window instead; a new start brings it back.
+    // Minimising hides the window instead while the icon can bring it back.
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QList<QWidget*> pages() const;
     void buildWindow();
+    void buildMenus();
     void connectControls();
+    void connectDesktop();
+    void createDesktopServices();
     void loadSettings(const QStringList& arguments);
     void settingsToControls();
     Einstellungen controlsToSettings() const;
     void applyLanguage();
     bool openDatabase();
     void createEntries(const std::vector<IfRow>& rows);
+    // Provisions one entry (tables and settings row) and makes its graph window.
+    void addEntry(TNic* nic, const IfRow* row);
     void createGraphWindow(TNic& nic);
+    // A new entry's window goes down the right edge of the work area; its row keeps the place.
+    void placeNewGraphWindow(size_t i);
+    void refreshAutostart();
     void restoreCounters(const std::vector<IfRow>& rows, const QByteArray& cacheOnDisk);
     void feedGraph(size_t i);
     void writeGridRow(int row, const LiveGridRow& cells);
@@ -150,12 +203,14 @@ private:
     bool replaceCache(const QByteArray& content);
     void persistBookedState();
     void stopTimers();
+    // Stops a running statistics query and report before anything they use goes.
+    void stopWorkers();
+    TabContext tabContext();
     void FormClose();
     void ReleaseAll();
     void message(MessageSink::Icon icon, const QString& text);
     QString entryText(const QString& key, const TNic& nic) const;
     // Update service: TMainformUpdate.cpp
-    void buildUpdateMenu();
     void setUpHttp();
     void setUpUpdateService();
     void ensureUpdateForm();
@@ -174,6 +229,10 @@ private:
     PendingBookings m_pending;
     Einstellungen m_einstellungen;
     Berichte m_berichte;
+    std::unique_ptr<WindowBehaviour> m_windows;
+    std::unique_ptr<Autostart> m_autostart;
+    TrayBarScale m_trayScale;
+    QString m_helpTopic;
     bool m_started = false;
     bool m_closed = false;
     std::unique_ptr<HttpClient> m_ownHttp;

@@ -2,11 +2,14 @@
 // graph window switches and colours, and the program settings.
 #include "app/TMainform.h"
 
+#include "app/BerichteTab.h"
 #include "app/DatenbankTab.h"
 #include "app/EinstellungenTab.h"
+#include "app/StatistikTab.h"
 #include "config/ProgramFolder.h"
 #include "config/SpeedPresets.h"
 #include "config/TSprache.h"
+#include "desktop/Help.h"
 #include "graph/TPerformanceGraph.h"
 #include "graph/ui/TGraphenform.h"
 #include "graph/ui/WinColorDialog.h"
@@ -28,6 +31,7 @@ void TMainform::connectControls()
     connect(DfuEngine, &QTimer::timeout, this, &TMainform::DfuEngineTimer);
     connect(Datumsprueftimer, &QTimer::timeout, this, &TMainform::DatumsprueftimerTimer);
     connect(CacheToHDDTimer, &QTimer::timeout, this, &TMainform::CacheToHDDTimerTimer);
+    connect(AutoBerichtTimer, &QTimer::timeout, this, &TMainform::AutoBerichtTimerTimer);
     connect(t->CacheIntervalEdit, &QLineEdit::textChanged, this, &TMainform::CacheIntervalEditChange);
     connect(t->NicEngineIntervall_TrackBar, &QSlider::valueChanged, this, &TMainform::NicEngineIntervall_TrackBarChange);
     connect(t->Einstellungen_Nic_ComboBox, &QComboBox::activated, this, &TMainform::Einstellungen_Nic_ComboBoxSelect);
@@ -47,25 +51,26 @@ void TMainform::connectControls()
     connect(t->RecvColorButton, &QPushButton::clicked, this, &TMainform::RecvColorButtonClick);
     connect(PageControl1, &QTabWidget::currentChanged, this, &TMainform::PageControl1Change);
     connect(TabSheet5->Button3, &QPushButton::clicked, TabSheet5, &DatenbankTab::Button3Click);
-    connect(Minimieren1, &QAction::triggered, this, &TMainform::Minimieren1Click);
-    connect(Ende1, &QAction::triggered, this, &QWidget::close);
     connect(Update1, &QAction::triggered, this, &TMainform::Update1Click);
     connect(t->ProxyButton, &QPushButton::clicked, this, &TMainform::ProxyButtonClick);
+    connectDesktop();
 }
 
 void TMainform::PageControl1Change(int index)
 {
-    if (index == 0)
+    m_helpTopic = helpTopicForPage(index);
+    if (index == 0) {
         RefreshLiveGridRows();
-    else if (index == 1)
+    } else if (index == 1) {
         refillAdapterChooser();
-    else if (index == 4)
+        refreshAutostart();
+    } else if (index == 2) {
+        TabSheet3->TabSheet3Show();
+    } else if (index == 3) {
+        TabSheet4->TabSheet4Show();
+    } else if (index == 4) {
         TabSheet5->RefreshTableLists();
-}
-
-void TMainform::Minimieren1Click()
-{
-    setVisible(!isVisible());
+    }
 }
 
 void TMainform::refillAdapterChooser()
@@ -174,14 +179,25 @@ void TMainform::Einstellungen_OnTop_CheckBoxClick(bool checked)
 
 void TMainform::Einstellungen_Tranz_CheckBoxClick(bool checked)
 {
-    if (const int k = selectedEntry(); k >= 0)
-        g[k]->setTranslucent(checked);
+    QCheckBox* box = TabSheet2->Einstellungen_Tranz_CheckBox;
+    const int k = selectedEntry();
+    if (k < 0) {
+        box->setToolTip(m_sprache->error(QStringLiteral("Error15")));
+        return;
+    }
+    box->setToolTip(QString());
+    g[k]->setTranslucent(checked);
 }
 
 void TMainform::TranzValue_TrackBarChange(int position)
 {
-    if (const int k = selectedEntry(); k >= 0)
-        g[k]->setOpacityValue(position);
+    const int k = selectedEntry();
+    if (k < 0) {
+        // Not taken back when an adapter is chosen later.
+        TabSheet2->TranzValue_TrackBar->setToolTip(m_sprache->error(QStringLiteral("Error15")));
+        return;
+    }
+    g[k]->setOpacityValue(position);
 }
 
 // The colour dialog runs its own event loop: the window may have closed

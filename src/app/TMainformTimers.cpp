@@ -6,10 +6,12 @@
 #include "acquisition/DayRollover.h"
 #include "acquisition/DialupSampling.h"
 #include "acquisition/NicSampling.h"
+#include "app/BerichteTab.h"
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
 #include "config/TSprache.h"
 #include "graph/ui/TGraphenform.h"
+#include "reports/AutoBerichtRhythm.h"
 #include "storage/CounterCache.h"
 
 #include <QCheckBox>
@@ -51,6 +53,7 @@ void TMainform::NicEngineTimer()
             // one entry's display failing must not stop the others
         }
     }
+    updateTray();
 }
 
 void TMainform::DfuEngineTimer()
@@ -66,6 +69,8 @@ void TMainform::DfuEngineTimer()
         if (m_closed)
             return;
     }
+    if (!NicEngine->isActive()) // else the adapter tick shows it
+        updateTray();
     if (!entry.anzeigen_live && !entry.anzeigen_graph)
         return;
     try {
@@ -169,4 +174,16 @@ void TMainform::CacheIntervalEditChange(const QString& text)
     bool testing = false;
     const int testingMs = qEnvironmentVariableIntValue("NETZPEGEL_CACHE_INTERVAL_MS", &testing);
     CacheToHDDTimer->start(testing && testingMs > 0 ? testingMs : static_cast<int>(minutes) * 60000);
+}
+
+void TMainform::AutoBerichtTimerTimer()
+{
+    const AutoBerichtRhythm::Tick tick = AutoBerichtRhythm::tick(
+        AutoBerichtTimer->interval(), m_services.clock->today(), TabSheet4->Bericht_DayOfAutoBericht_Edit->text());
+    // A new interval starts the timer's period again.
+    if (tick.interval != AutoBerichtTimer->interval())
+        AutoBerichtTimer->setInterval(tick.interval);
+    // Refused like a click while a run goes on or no unit is chosen; the pause comes all the same.
+    if (tick.startReport)
+        TabSheet4->Berichte_Erstellen_ButtonClick();
 }

@@ -18,13 +18,6 @@
 #include <QMenu>
 #include <QMenuBar>
 
-void TMainform::buildUpdateMenu()
-{
-    QMenu* help = menuBar()->addMenu(QStringLiteral("?"));
-    Update1 = help->addAction(QStringLiteral("Update1"));
-    Update1->setObjectName(QStringLiteral("Update1"));
-}
-
 UpdateService* TMainform::updateService() const { return m_update.get(); }
 
 TUpdateForm* TMainform::updateForm() const { return m_updateForm; }

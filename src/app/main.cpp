@@ -8,7 +8,12 @@
 #include "app/UnixSignals.h"
 #include "cli/CommandLine.h"
 #include "config/ProgramFolder.h"
+#include "desktop/DesktopUrlOpener.h"
+#include "desktop/SetpriorityProcessPriority.h"
 #include "desktop/UnhandledFailure.h"
+#include "desktop/XdgAutostartFolder.h"
+#include "desktop/ui/SystemTrayNotificationArea.h"
+#include "desktop/ui/WindowBehaviour.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -66,6 +71,14 @@ int runMonitor(NetzpegelApplication& app, MessageSink& messages)
     services.dialupSource = &dialup;
     services.clock = &clock;
     services.messages = &messages;
+    XdgAutostartFolder autostart;
+    SetpriorityProcessPriority priority;
+    DesktopUrlOpener opener;
+    SystemTrayNotificationArea notificationArea;
+    services.autostartFolder = &autostart;
+    services.priority = &priority;
+    services.opener = &opener;
+    services.notificationArea = &notificationArea;
 
     // Signals caught from here on wait for the event loop, which closes the window in order.
     UnixSignals unixSignals;
@@ -79,19 +92,14 @@ int runMonitor(NetzpegelApplication& app, MessageSink& messages)
     });
 
     instance.listen();
-    QObject::connect(&instance, &SingleInstance::raiseRequested, &form, [&form] {
-        form.show();
-        form.raise();
-        form.activateWindow();
-    });
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &form, [&form] { form.windows().showMain(); });
     QObject::connect(&unixSignals, &UnixSignals::terminationRequested, &form, &QWidget::close);
     if (unixSignals.requested()) // asked to end while a start-up message was open
         QTimer::singleShot(0, &form, &QWidget::close);
     // The end of the session books the day like closing the window.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form] { form.close(); });
     QApplication::setQuitOnLastWindowClosed(false);
-    if (form.startVisible())
-        form.show();
+    form.showAtStart();
     const int code = app.exec();
     app.setExceptionHandler({}); // the window goes before the application
     return code;

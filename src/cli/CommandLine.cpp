@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "cli/ReportMode.h"
+#include "cli/StatsMode.h"
 #include "cli/TableExchangeCommands.h"
 #include "config/TVerInfo.h"
 
@@ -38,6 +40,11 @@ const std::vector<CommandLineMode>& commandLineModes()
     static const std::vector<CommandLineMode> modes = {
         {"--help", "", "Shows this text.", runHelp},
         {"--version", "", "Shows the product name and version.", runVersion},
+        {"--stats", "TABLE|NAME [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--json]",
+         "Prints the stored days of one adapter (by table or name) with totals and per-day averages;\n"
+         "           a limit left out is no limit. --json prints one object for scripts.",
+         runStats},
+        {"--report", "[FILE]", "Writes the report with the saved report options, to FILE or the saved path.", runReport},
         {"--export", "TABLE FILE", "Writes the days of a traffic table to the table file FILE.", runExportCommand},
         {"--import", "FILE TABLE", "Adds the days of a table file to a traffic table (made when missing).",
          runImportCommand},

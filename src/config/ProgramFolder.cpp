@@ -7,15 +7,35 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
-QString programFolder()
+QString resolveProgramFolder(const QString& homeVariable, const QString& executableFolder, bool installed,
+                             const QString& dataHome)
 {
-    QString folder = qEnvironmentVariable("NETZPEGEL_HOME");
+    QString folder = homeVariable;
     if (folder.isEmpty())
-        folder = QCoreApplication::applicationDirPath();
+        folder = installed ? dataHome + QStringLiteral("/netzpegel") : executableFolder;
     if (!folder.endsWith('/'))
         folder += '/';
     return folder;
+}
+
+bool isInstalledProgramFolder(const QString& executableFolder)
+{
+    // Root may write below /usr, yet an installed program keeps no files there.
+    const QFileInfo folder(executableFolder);
+    return !folder.isWritable()
+        || QFileInfo::exists(executableFolder + QStringLiteral("/../share/applications/netzpegel.desktop"));
+}
+
+QString programFolder()
+{
+    const QString home = qEnvironmentVariable("NETZPEGEL_HOME");
+    if (!home.isEmpty())
+        return resolveProgramFolder(home, QString(), false, QString());
+    const QString executableFolder = QCoreApplication::applicationDirPath();
+    return resolveProgramFolder(home, executableFolder, isInstalledProgramFolder(executableFolder),
+                                QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
 }
 
 QString programFile(const QString& name) { return programFolder() + name; }
@@ -24,11 +44,11 @@ QString settingsFilePath() { return programFile(QStringLiteral("netzpegel.ini"))
 
 QString variablesFilePath() { return programFile(QStringLiteral("variables.conf")); }
 
-QStringList layDownShippedFiles(const QString& folder)
+QStringList layDownShippedFiles(const QString& folder, const QString& only)
 {
     QStringList errors;
     const QString root = QStringLiteral(":/shipped/");
-    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator it(only.isEmpty() ? root : root + only, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString source = it.next();
         const QString target = folder + source.mid(root.size());

@@ -76,11 +76,16 @@ bool TSprache::Laden(const QString& fileName)
 {
     m_fileName = fileName;
     m_path = programFolder() + fileName;
-    if (!QFileInfo::exists(m_path)) {
+    return LadenVon(m_path);
+}
+
+bool TSprache::LadenVon(const QString& path)
+{
+    if (!QFileInfo::exists(path)) {
         take(IniDocument{});
         return true;
     }
-    QFile f(m_path);
+    QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return false;
     const QByteArray data = f.readAll();

@@ -47,6 +47,9 @@ public:
     bool Laden(const QString& fileName);
     // Takes the texts of a language file's content, whatever it holds.
     void loadText(const QByteArray& content);
+    // Loads the file at `path` (a resource too) and changes neither the name
+    // to save nor the path. Same results as Laden.
+    bool LadenVon(const QString& path);
 
     // The name to pass to Laden for a file the user picked anywhere: its
     // name only, so it is always looked for in the program folder.

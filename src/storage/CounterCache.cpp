@@ -77,9 +77,9 @@ bool write(const QString& path, const std::vector<TNic*>& v, const QDate& today,
     return true;
 }
 
-int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
-         QDate* fileDay)
+int peek(const QString& path, qsizetype entries, Contents& out)
 {
+    out = Contents();
     QFile f(path);
     if (!f.exists() || QFileInfo(path).isDir())
         return NoFile;
@@ -88,17 +88,16 @@ int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, P
     const QByteArray text = f.readAll();
     if (f.error() != QFileDevice::NoError)
         return Unreadable;
-    return restore(text, v, today, pending, fileDay);
+    return parse(text, entries, out);
 }
 
-int restore(const QByteArray& text, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
-            QDate* fileDay)
+int parse(const QByteArray& text, qsizetype entries, Contents& out)
 {
+    out = Contents();
     QList<QByteArray> lines = text.split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast(); // the last line break ends a line
-    const qsizetype n = static_cast<qsizetype>(v.size());
-    if ((lines.size() - 1) / 3 != n)
+    if ((lines.size() - 1) / 3 != entries)
         return DoesNotFit;
     if (lines.isEmpty())
         return Unreadable;
@@ -107,19 +106,32 @@ int restore(const QByteArray& text, const std::vector<TNic*>& v, const QDate& to
     long double storedDay = 0;
     if (!toNumber(locale, lines[0], storedDay))
         return Unreadable;
-    const QDate day = dateOfDayNumber(static_cast<double>(storedDay));
-    if (!day.isValid())
+    out.day = dateOfDayNumber(static_cast<double>(storedDay));
+    if (!out.day.isValid())
         return Unreadable;
-    if (fileDay)
-        *fileDay = day;
-
     // Groups are matched to entries by order; surplus lines are left alone.
-    for (qsizetype k = 0; k < n; ++k) {
-        long double send = 0;
-        long double received = 0;
-        if (!toTotal(locale, lines[2 + 3 * k], send) || !toTotal(locale, lines[3 + 3 * k], received))
+    for (qsizetype k = 0; k < entries; ++k) {
+        Contents::Totals totals;
+        if (!toTotal(locale, lines[2 + 3 * k], totals.send) || !toTotal(locale, lines[3 + 3 * k], totals.received))
             return Unreadable;
-        TNic* nic = v[static_cast<size_t>(k)];
+        out.groups.push_back(totals);
+    }
+    return Restored;
+}
+
+namespace {
+
+// Puts what was read into the entries, or books it under its day when that day is over.
+int take(int result, const Contents& contents, const std::vector<TNic*>& v, const QDate& today,
+         PendingBookings& pending, QDate* fileDay)
+{
+    if (fileDay && contents.day.isValid())
+        *fileDay = contents.day;
+    const QDate day = contents.day;
+    for (size_t k = 0; k < contents.groups.size(); ++k) {
+        const long double send = contents.groups[k].send;
+        const long double received = contents.groups[k].received;
+        TNic* nic = v[k];
         nic->set_gesamt_send(send);
         nic->set_gesamt_received(received);
         if (day != today) {
@@ -134,7 +146,25 @@ int restore(const QByteArray& text, const std::vector<TNic*>& v, const QDate& to
             nic->set_gesamt_send(0);
         }
     }
-    return Restored;
+    return result;
+}
+
+} // namespace
+
+int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
+         QDate* fileDay)
+{
+    Contents contents;
+    const int result = peek(path, static_cast<qsizetype>(v.size()), contents);
+    return take(result, contents, v, today, pending, fileDay);
+}
+
+int restore(const QByteArray& text, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
+            QDate* fileDay)
+{
+    Contents contents;
+    const int result = parse(text, static_cast<qsizetype>(v.size()), contents);
+    return take(result, contents, v, today, pending, fileDay);
 }
 
 QString backupPath(const QString& folder, const QString& cacheName, const QDate& today)

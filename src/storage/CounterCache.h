@@ -38,6 +38,24 @@ int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, P
 int restore(const QByteArray& text, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
             QDate* fileDay = nullptr);
 
+// What a cache file holds, read without touching any entry.
+struct Contents
+{
+    struct Totals
+    {
+        long double send = 0;
+        long double received = 0;
+    };
+    QDate day;                  // the day it was written; invalid until read
+    std::vector<Totals> groups; // one per entry, in the entries' order
+};
+
+// Reads the file as read() does for `entries` entries and returns the same
+// result; on Unreadable, `out` holds the groups before the bad one.
+int peek(const QString& path, qsizetype entries, Contents& out);
+// The same for the file's text.
+int parse(const QByteArray& text, qsizetype entries, Contents& out);
+
 // Where a cache that does not fit is kept: "backup_" + date + "_" + name, in
 // the same folder. Separators a date may contain become dashes.
 QString backupPath(const QString& folder, const QString& cacheName, const QDate& today);

@@ -99,6 +99,14 @@ QString layDownShippedDatabase(const QString& target)
 
 } // namespace
 
+Database::Options Database::readOnlyOptions()
+{
+    Options o;
+    o.readOnly = true;
+    o.layDownShippedIfMissing = false;
+    return o;
+}
+
 Database::Database(QString filePath)
     : Database(std::move(filePath), Options())
 {
@@ -156,7 +164,7 @@ void Database::open()
     }
     m_db = db;
     m_transactionDepth = 0;
-    sqlite3_busy_timeout(m_db, m_options.busyTimeoutMs);
+    installWaitHandlers();
     try {
         // Reads and checks the schema before anything could write to the file.
         query(QStringLiteral("PRAGMA schema_version"));
@@ -187,7 +195,41 @@ void Database::setBusyTimeout(int ms)
 {
     m_options.busyTimeoutMs = ms;
     if (m_db)
-        sqlite3_busy_timeout(m_db, ms);
+        installWaitHandlers();
+}
+
+void Database::setAbortCheck(std::function<bool()> check)
+{
+    m_abortCheck = std::move(check);
+    if (m_db)
+        installWaitHandlers();
+}
+
+void Database::installWaitHandlers()
+{
+    if (!m_abortCheck) {
+        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+        sqlite3_busy_timeout(m_db, m_options.busyTimeoutMs);
+        return;
+    }
+    sqlite3_progress_handler(m_db, 1000, &Database::onProgress, this);
+    sqlite3_busy_handler(m_db, &Database::onBusy, this);
+}
+
+int Database::onProgress(void* self)
+{
+    return static_cast<Database*>(self)->m_abortCheck() ? 1 : 0;
+}
+
+// The busy timeout in short naps, so that a stop is noticed while waiting for a lock.
+int Database::onBusy(void* self, int count)
+{
+    constexpr int kNapMs = 10;
+    const auto* db = static_cast<Database*>(self);
+    if (db->m_abortCheck() || static_cast<qint64>(count) * kNapMs >= db->m_options.busyTimeoutMs)
+        return 0;
+    sqlite3_sleep(kNapMs);
+    return 1;
 }
 
 void Database::setStatementObserver(std::function<void(const QString&)> observer)

@@ -26,6 +26,9 @@ public:
         int busyTimeoutMs = 5000;
     };
 
+    // For connections that only read: never written to, never laid down.
+    static Options readOnlyOptions();
+
     explicit Database(QString filePath);
     Database(QString filePath, Options options);
     ~Database();
@@ -77,14 +80,23 @@ public:
     // Sees every statement text before it runs (diagnostics and tests).
     void setStatementObserver(std::function<void(const QString&)> observer);
 
+    // Asked from the connection's own thread while a statement runs or waits
+    // for a lock; true ends the statement with a DatabaseError. Lets a worker
+    // be stopped at once.
+    void setAbortCheck(std::function<bool()> check);
+
 private:
     [[noreturn]] void fail(const QString& what) const;
     void checkFileBeforeOpen();
     void run(const QString& sql, const QVariantList& params, QList<DbRow>* rows);
+    void installWaitHandlers();
+    static int onProgress(void* self);
+    static int onBusy(void* self, int count);
 
     QString m_path;
     Options m_options;
     sqlite3* m_db = nullptr;
     int m_transactionDepth = 0;
     std::function<void(const QString&)> m_observer;
+    std::function<bool()> m_abortCheck;
 };

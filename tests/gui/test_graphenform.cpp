@@ -3,6 +3,7 @@
 #include "config/TSprache.h"
 #include "graph/WinColor.h"
 #include "graph/ui/TGraphenform.h"
+#include "support/SettleWindows.h"
 #include "support/TempHome.h"
 
 #include <QAction>
@@ -338,15 +339,16 @@ TEST_F(GraphenformTest, MovesSnapToTheWorkArea)
     w.moveSnapped(QPoint(area.x() + 16, y));
     EXPECT_EQ(w.pos(), QPoint(area.x() + 16, y));
 
-    // A plain move, as a drag does, is snapped as well.
+    // A plain move, as a drag does, is snapped as well, where it comes to rest.
     w.move(area.x() + 60, area.y() + 8);
-    QApplication::processEvents();
+    settleWindows();
     EXPECT_EQ(w.pos(), QPoint(area.x() + 60, area.y()));
 
     // Settings that place the window near an edge are snapped when applied.
     nic.links = area.x() + area.width() - w.frameGeometry().width() - 5;
     nic.oben = area.y() + 200;
     w.configureFrom(nic);
+    settleWindows();
     EXPECT_EQ(w.frameGeometry().right() + 1, area.x() + area.width());
 }
 

@@ -188,9 +188,9 @@ TEST_F(MainformTest, MinimisingTheActiveWindowHidesItInstead)
 
 namespace {
 
-// Every control of the two built pages lies inside the fixed window, across
-// and down; the settings page holds more and scrolls down, never across. The
-// pages are also saved as PNGs beside the test binary, for a look by eye.
+// Every control of every page lies inside the fixed window, across and down;
+// a page that holds more scrolls down, never across. The pages are also saved
+// as PNGs beside the test binary, for a look by eye.
 TEST_F(MainformTest, PagesRenderInsideTheFixedWindow)
 {
     TMainform form(services, {});
@@ -199,15 +199,15 @@ TEST_F(MainformTest, PagesRenderInsideTheFixedWindow)
     EXPECT_EQ(form.centralWidget()->size(), QSize(620, 384));
     EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "the window cannot be resized";
     const QSize fixed = form.size();
-    for (int page : {0, 1}) {
+    for (int page = 0; page < form.PageControl1->count(); ++page) {
         SCOPED_TRACE(page);
         form.PageControl1->setCurrentIndex(page);
         QCoreApplication::processEvents();
-        QWidget* content = page == 0 ? static_cast<QWidget*>(form.TabSheet1) : form.TabSheet2;
-        auto* scroll = qobject_cast<QScrollArea*>(form.PageControl1->currentWidget());
-        ASSERT_EQ(scroll != nullptr, page == 1);
-        QWidget* frame = scroll ? scroll->viewport() : content;
-        ASSERT_TRUE(content->isVisible());
+        QWidget* shown = form.PageControl1->currentWidget();
+        auto* scroll = qobject_cast<QScrollArea*>(shown);
+        QWidget* content = scroll ? scroll->widget() : shown;
+        QWidget* frame = scroll ? scroll->viewport() : shown;
+        ASSERT_TRUE(content && content->isVisible());
         if (scroll) {
             EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible());
             EXPECT_LE(content->width(), frame->width());
@@ -225,7 +225,7 @@ TEST_F(MainformTest, PagesRenderInsideTheFixedWindow)
             }
             ++checked;
         }
-        EXPECT_GT(checked, page == 0 ? 1 : 20) << "the page's controls were looked at";
+        EXPECT_GT(checked, 1) << "the page's controls were looked at";
         const QPixmap shot = form.grab();
         EXPECT_EQ(shot.size(), fixed) << "the window keeps its fixed size";
         shot.save(QCoreApplication::applicationDirPath() + QStringLiteral("/mainform_page%1.png").arg(page));

@@ -1,10 +1,14 @@
 #pragma once
 
 #include "app/TMainform.h"
+#include "fakes/FakeAutostartFolder.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeDialupSource.h"
 #include "fakes/FakeInterfaceTable.h"
+#include "fakes/FakeNotificationArea.h"
+#include "fakes/FakeProcessPriority.h"
 #include "fakes/RecordingMessageSink.h"
+#include "fakes/RecordingUrlOpener.h"
 #include "support/TempHome.h"
 
 #include <QLocale>
@@ -21,6 +25,10 @@ protected:
         services.dialupSource = &dialup;
         services.clock = &clock;
         services.messages = &messages;
+        services.autostartFolder = &autostart;
+        services.priority = &priority;
+        services.opener = &opener;
+        services.notificationArea = &notificationArea;
         services.bootIdPath = home.file("boot_id");
         home.write("boot_id", "test-boot\n");
     }
@@ -31,5 +39,9 @@ protected:
     FakeDialupSource dialup;
     FakeClock clock;
     RecordingMessageSink messages;
+    FakeAutostartFolder autostart;
+    FakeProcessPriority priority;
+    RecordingUrlOpener opener;
+    FakeNotificationArea notificationArea;
     MainformServices services;
 };

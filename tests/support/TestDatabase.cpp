@@ -15,9 +15,9 @@ QByteArray quoted(const QString& name)
 class Connection
 {
 public:
-    explicit Connection(const QString& path)
+    explicit Connection(const QString& path, int flags = SQLITE_OPEN_READWRITE)
     {
-        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, flags, nullptr) != SQLITE_OK) {
             sqlite3_close(m_db);
             m_db = nullptr;
         }
@@ -96,6 +96,25 @@ bool setAnzeigen(const QString& dbPath, const QString& index, const QString& anz
     return ok;
 }
 
+StoredPlace storedGraphPlace(const QString& dbPath, const QString& index)
+{
+    StoredPlace place;
+    Connection db(dbPath);
+    if (!db.get())
+        return place;
+    const QByteArray sql = "SELECT links, oben FROM " + quoted(index + QStringLiteral("_einstellungen"));
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db.get(), sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        return place;
+    if (sqlite3_step(stmt) == SQLITE_ROW) {
+        place.links = sqlite3_column_int(stmt, 0);
+        place.oben = sqlite3_column_int(stmt, 1);
+        place.valid = true;
+    }
+    sqlite3_finalize(stmt);
+    return place;
+}
+
 DatabaseWriteLock::DatabaseWriteLock(const QString& dbPath)
 {
     if (sqlite3_open_v2(dbPath.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
@@ -131,4 +150,70 @@ QStringList trafficTables(const QString& dbPath)
     if (dfu)
         adapters << QStringLiteral("dfu");
     return adapters;
+}
+
+namespace {
+
+bool execute(sqlite3* db, const QByteArray& sql)
+{
+    return sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+int bindStored(sqlite3_stmt* stmt, int i, const QVariant& v)
+{
+    if (v.isNull())
+        return sqlite3_bind_null(stmt, i);
+    if (v.typeId() == QMetaType::QString) {
+        const QByteArray text = v.toString().toUtf8();
+        return sqlite3_bind_text(stmt, i, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    }
+    return sqlite3_bind_double(stmt, i, v.toDouble());
+}
+
+} // namespace
+
+bool storeTrafficRows(const QString& dbPath, const QString& index, const std::vector<StoredRow>& rows, bool bericht)
+{
+    Connection c(dbPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    sqlite3* db = c.get();
+    if (!db)
+        return false;
+    const QByteArray traffic = quoted(index);
+    const QByteArray settings = quoted(index + QStringLiteral("_einstellungen"));
+    bool ok = execute(db, "BEGIN")
+        && execute(db, "CREATE TABLE IF NOT EXISTS " + traffic + " (Datum DATE, received REAL, send REAL)")
+        && execute(db, "CREATE TABLE IF NOT EXISTS " + settings
+                           + " (anzeigen CHAR(2), maxspeed REAL, links SMALLINT, oben SMALLINT, \"höhe\" SMALLINT, "
+                             "breite SMALLINT, ontop SMALLINT, tranz SMALLINT, tranz_wert SMALLINT, bericht SMALLINT, "
+                             "forecolor INTEGER, backcolor INTEGER, sendgraph INTEGER, recvgraph INTEGER)")
+        && execute(db, "INSERT INTO " + settings + " SELECT '11', 0, 0, 0, 100, 100, 0, 0, 0, 1, 16150899, 16744825, "
+                           "255, 16711680 WHERE NOT EXISTS (SELECT 1 FROM " + settings + ")")
+        && execute(db, "UPDATE " + settings + " SET bericht = " + (bericht ? "1" : "0"));
+    sqlite3_stmt* stmt = nullptr;
+    ok = ok && sqlite3_prepare_v2(db, ("INSERT INTO " + traffic + " VALUES (?, ?, ?)").constData(), -1, &stmt, nullptr)
+            == SQLITE_OK;
+    for (const StoredRow& row : rows) {
+        if (!ok)
+            break;
+        const QByteArray day = row.datum.toUtf8();
+        ok = sqlite3_bind_text(stmt, 1, day.constData(), static_cast<int>(day.size()), SQLITE_TRANSIENT) == SQLITE_OK
+            && bindStored(stmt, 2, row.received) == SQLITE_OK && bindStored(stmt, 3, row.send) == SQLITE_OK
+            && sqlite3_step(stmt) == SQLITE_DONE;
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    return execute(db, ok ? "COMMIT" : "ROLLBACK") && ok;
+}
+
+DatabaseExclusiveLock::DatabaseExclusiveLock(const QString& dbPath)
+{
+    if (sqlite3_open_v2(dbPath.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
+        m_held = execute(m_db, "PRAGMA locking_mode=EXCLUSIVE") && execute(m_db, "BEGIN EXCLUSIVE");
+}
+
+DatabaseExclusiveLock::~DatabaseExclusiveLock()
+{
+    if (m_held)
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(m_db);
 }

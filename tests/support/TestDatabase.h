@@ -2,7 +2,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <map>
+#include <vector>
 
 struct sqlite3;
 
@@ -32,6 +34,30 @@ QString integrityCheck(const QString& dbPath);
 // Sets "anzeigen" in the settings table "<index>_einstellungen"; false on failure.
 bool setAnzeigen(const QString& dbPath, const QString& index, const QString& anzeigen);
 
+// One day row as a test stores it; a value may be a text that is no number.
+struct StoredRow
+{
+    QString datum; // "YYYY-MM-DD"
+    QVariant received;
+    QVariant send;
+};
+
+// Creates the traffic table `index` and its settings table with the report
+// flag `bericht` when they are missing, then adds `rows` in one transaction.
+// Creates the database file when there is none. False on failure.
+bool storeTrafficRows(const QString& dbPath, const QString& index, const std::vector<StoredRow>& rows,
+                      bool bericht = true);
+
+// "links" and "oben" of the settings table "<index>_einstellungen": where the
+// adapter's graph window is kept. Not valid when it cannot be read.
+struct StoredPlace
+{
+    int links = 0;
+    int oben = 0;
+    bool valid = false;
+};
+StoredPlace storedGraphPlace(const QString& dbPath, const QString& index);
+
 // Holds the database's write lock while it lives: every write of the program
 // waits out its busy timeout and fails.
 class DatabaseWriteLock
@@ -41,6 +67,22 @@ public:
     ~DatabaseWriteLock();
     DatabaseWriteLock(const DatabaseWriteLock&) = delete;
     DatabaseWriteLock& operator=(const DatabaseWriteLock&) = delete;
+    bool held() const { return m_held; }
+
+private:
+    sqlite3* m_db = nullptr;
+    bool m_held = false;
+};
+
+// Keeps every other connection out while it lives, readers too: a query of
+// the program waits out its busy timeout and fails.
+class DatabaseExclusiveLock
+{
+public:
+    explicit DatabaseExclusiveLock(const QString& dbPath);
+    ~DatabaseExclusiveLock();
+    DatabaseExclusiveLock(const DatabaseExclusiveLock&) = delete;
+    DatabaseExclusiveLock& operator=(const DatabaseExclusiveLock&) = delete;
     bool held() const { return m_held; }
 
 private:

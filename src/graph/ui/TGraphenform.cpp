@@ -24,6 +24,8 @@ QPointer<QWidget> TGraphenform::s_onTopInsertAfter;
 namespace {
 
 constexpr int kStatusBarHeight = 19;
+// Looks for a frame before a window counts as frameless (no window manager).
+constexpr int kFrameWaits = 20;
 
 // A rate as the graph takes it: truncated towards zero, held inside 32 bits.
 int32_t graphValue(long double rate)
@@ -92,6 +94,11 @@ TGraphenform::TGraphenform(QWidget* parent)
     layout->addWidget(Gesamt_StatusBar);
     resize(275, 195 + 2 * kStatusBarHeight);
 
+    m_snapTimer = new QTimer(this);
+    m_snapTimer->setSingleShot(true);
+    m_snapTimer->setInterval(SnapSettleMs);
+    connect(m_snapTimer, &QTimer::timeout, this, &TGraphenform::snapToWorkArea);
+
     OnTopTimer = new QTimer(this);
     OnTopTimer->setObjectName(QStringLiteral("OnTopTimer"));
     OnTopTimer->setInterval(OnTopIntervalMs);
@@ -156,7 +163,7 @@ void TGraphenform::configureFrom(TNic& nic)
     TPerformanceGraph& g = graph();
     g.SetGradient(nic.maxspeed);
     resize(nic.breite, nic.hoehe);
-    moveSnapped(QPoint(nic.links, nic.oben));
+    placeInnerArea(QPoint(nic.links, nic.oben));
     setTranslucent(nic.tranz);
     setOpacityValue(nic.tranz_wert);
     g.SetForeColor(nic.forecolor);
@@ -170,8 +177,10 @@ void TGraphenform::configureFrom(TNic& nic)
 void TGraphenform::copyTo(TNic& nic) const
 {
     nic.anzeigen_graph = isVisible();
-    nic.links = pos().x();
-    nic.oben = pos().y();
+    // The inner area, as it is placed again: a frame's position would move the
+    // window by the frame's height at every restart.
+    nic.links = geometry().x();
+    nic.oben = geometry().y();
     nic.hoehe = height();
     nic.breite = width();
     nic.tranz = m_translucent;
@@ -350,11 +359,38 @@ void TGraphenform::moveSnapped(const QPoint& topLeft)
     m_snapping = false;
 }
 
+void TGraphenform::placeInnerArea(const QPoint& topLeft)
+{
+    // The move event snaps the frame; a window not shown yet gets it when shown.
+    setGeometry(QRect(topLeft, size()));
+}
+
+QRect TGraphenform::outerRect(const QMargins& frameEstimate) const
+{
+    const QRect frame = frameGeometry();
+    return frame != geometry() ? frame : geometry().marginsAdded(frameEstimate);
+}
+
 void TGraphenform::snapToWorkArea()
 {
-    if (m_snapping)
+    // Until the window manager has framed the window its outer size is not
+    // known, and a snap then would be undone, or not, once the frame is there.
+    // The frame comes without an event of its own: look again a little later.
+    if (isVisible() && frameGeometry() == geometry()) {
+        if (++m_frameWaits <= kFrameWaits)
+            m_snapTimer->start();
         return;
+    }
+    m_frameWaits = 0;
     moveSnapped(pos());
+}
+
+void TGraphenform::snapWhenSettled()
+{
+    // A window manager passes through positions of its own while it frames a
+    // window or the user drags it: only where it comes to rest counts.
+    if (!m_snapping)
+        m_snapTimer->start();
 }
 
 void TGraphenform::contextMenuEvent(QContextMenuEvent* event)
@@ -365,11 +401,11 @@ void TGraphenform::contextMenuEvent(QContextMenuEvent* event)
 void TGraphenform::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
-    snapToWorkArea();
+    snapWhenSettled();
 }
 
 void TGraphenform::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    snapToWorkArea();
+    snapWhenSettled();
 }

@@ -25,6 +25,8 @@ class TGraphenform : public QWidget
     Q_OBJECT
 public:
     static constexpr int OnTopIntervalMs = 100;
+    // A move or resize is snapped once the window has rested this long.
+    static constexpr int SnapSettleMs = 100;
     // Opacity of T00 ... T100; the first entry switches translucency off.
     static constexpr std::array<int, 11> TransparenzOpacity{255, 225, 200, 175, 150, 127, 100, 75, 50, 25, 0};
 
@@ -62,6 +64,13 @@ public:
 
     // Moves the window's outer frame to `topLeft`, snapped to the work area.
     void moveSnapped(const QPoint& topLeft);
+    // Puts the inner area's top left corner at `topLeft`, where the settings
+    // keep it: before the window manager has framed the window only the
+    // inner area can be placed exactly.
+    void placeInnerArea(const QPoint& topLeft);
+    // The outer rectangle; while the frame is not known yet, the inner area
+    // grown by `frameEstimate`.
+    QRect outerRect(const QMargins& frameEstimate) const;
 
     // Position the on-top timers raise their windows to: null for the top,
     // else the open context menu that must stay above them.
@@ -108,6 +117,7 @@ private:
     void setStaysOnTop(bool on);
     void applyOpacity();
     void snapToWorkArea();
+    void snapWhenSettled();
     void chooseGraphColor(bool fore);
     void chooseBarColor(bool send);
 
@@ -119,5 +129,7 @@ private:
     bool m_translucent = false;
     int m_opacity = 255;
     bool m_snapping = false;
+    QTimer* m_snapTimer;
+    int m_frameWaits = 0;
     WinColorChooser m_chooseColor = chooseWinColor;
 };

@@ -33,11 +33,13 @@ void E2eTest::installWithLoopbackCounted()
     ASSERT_GT(sandbox.loopback().rx, 0u);
 }
 
-LoopbackCounters E2eTest::savedCounters(const QString& index) const
+LoopbackCounters E2eTest::savedCounters(const QString& index, const QString& folder) const
 {
     LoopbackCounters c;
     const QByteArray prefix = index.toUtf8() + ' ';
-    for (const QByteArray& line : home.read(QStringLiteral("netzpegel.cache.counters")).split('\n')) {
+    QFile file((folder.isEmpty() ? home.folder() : folder) + QStringLiteral("/netzpegel.cache.counters"));
+    const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    for (const QByteArray& line : content.split('\n')) {
         if (line.startsWith("previous "))
             break; // the counters of the cache before the newest one
         const QList<QByteArray> parts = line.trimmed().split(' ');

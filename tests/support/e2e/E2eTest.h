@@ -23,8 +23,9 @@ protected:
     void installWithLoopbackCounted();
 
     // The raw counters the program last counted `index` from, as it saved them
-    // (send as tx, received as rx); not valid when there are none.
-    LoopbackCounters savedCounters(const QString& index) const;
+    // (send as tx, received as rx), in the test's program folder or in
+    // `folder`; not valid when there are none.
+    LoopbackCounters savedCounters(const QString& index, const QString& folder = {}) const;
     // The entries' IDs in the order the program holds them, from its database.
     QStringList savedEntries() const;
     // Waits until `run` has counted lo up to exactly `kernel` and saved it.

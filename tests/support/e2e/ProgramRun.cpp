@@ -26,19 +26,38 @@ bool catchesSignal(qint64 pid, int signal)
     return false;
 }
 
+QProcessEnvironment cacheIntervalEnvironment(int ms)
+{
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("NETZPEGEL_CACHE_INTERVAL_MS"), QString::number(ms));
+    return env;
+}
+
 } // namespace
 
 ProgramRun::ProgramRun(const NetnsSandbox& sandbox, const QString& home, int cacheIntervalMs)
+    : ProgramRun(sandbox, home, QStringLiteral(NETZPEGEL_EXE), cacheIntervalEnvironment(cacheIntervalMs))
+{
+}
+
+ProgramRun::ProgramRun(const NetnsSandbox& sandbox, const QString& home, const QString& executable,
+                       const QProcessEnvironment& environment)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("NETZPEGEL_HOME"), QDir(home).absolutePath());
     env.insert(QStringLiteral("NETZPEGEL_NO_DIALOGS"), QStringLiteral("1"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("NETZPEGEL_CACHE_INTERVAL_MS"), QString::number(cacheIntervalMs));
+    env.insert(QStringLiteral("NETZPEGEL_CACHE_INTERVAL_MS"), QStringLiteral("100"));
+    for (const QString& key : environment.keys()) {
+        if (environment.value(key).isEmpty())
+            env.remove(key);
+        else
+            env.insert(key, environment.value(key));
+    }
     m_process.setProcessEnvironment(env);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     // `ip netns exec` replaces itself with the program: the pid is the program's.
-    m_process.start(sandbox.ipProgram(), sandbox.execArguments(QStringLiteral(NETZPEGEL_EXE), {}));
+    m_process.start(sandbox.ipProgram(), sandbox.execArguments(executable, {}));
     m_process.waitForStarted(kWaitMs);
 }
 

@@ -17,6 +17,11 @@ public:
     static constexpr int kWaitMs = 60000;
 
     ProgramRun(const NetnsSandbox& sandbox, const QString& home, int cacheIntervalMs = 100);
+    // Another executable (an installed one), or a different environment: each
+    // variable of `environment` is set over the defaults, and one set to the
+    // empty text is removed (NETZPEGEL_HOME, to run as an installed program).
+    ProgramRun(const NetnsSandbox& sandbox, const QString& home, const QString& executable,
+               const QProcessEnvironment& environment);
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;

@@ -1,0 +1,206 @@
+#include "cli/StatsMode.h"
+
+#include "acquisition/NetlinkInterfaceTable.h"
+#include "acquisition/SystemClock.h"
+#include "cli/ProgramFiles.h"
+#include "config/IniFile.h"
+#include "config/ProgramFolder.h"
+#include "reports/LocaleTexts.h"
+#include "reports/StatistikQuery.h"
+#include "storage/CounterCache.h"
+#include "storage/Database.h"
+#include "storage/DatabaseError.h"
+#include "storage/TrafficStatements.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace {
+
+struct StatsArguments
+{
+    QString adapter;
+    std::optional<QDate> from;
+    std::optional<QDate> to;
+    bool json = false;
+};
+
+bool parseArguments(const QStringList& arguments, StatsArguments& a, QString& error)
+{
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (arg == QLatin1String("--json")) {
+            a.json = true;
+        } else if (arg == QLatin1String("--from") || arg == QLatin1String("--to")) {
+            const QString text = arguments.value(++i);
+            const QDate day = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+            if (!day.isValid()) {
+                error = QStringLiteral("%1 wants a date as YYYY-MM-DD, not '%2'").arg(arg, text);
+                return false;
+            }
+            (arg == QLatin1String("--from") ? a.from : a.to) = day;
+        } else if (arg.startsWith(QLatin1String("--")) || !a.adapter.isEmpty()) {
+            error = QStringLiteral("unexpected '%1'").arg(arg);
+            return false;
+        } else {
+            a.adapter = arg;
+        }
+    }
+    if (a.adapter.isEmpty()) {
+        error = QStringLiteral("which adapter? Give its table or its name");
+        return false;
+    }
+    return true;
+}
+
+// The traffic table `wanted` names: a table, "name (table)" as the statistics
+// page lists it, or the name of an adapter of the window's list. Empty when none.
+QString resolveTable(Database& db, const QString& wanted, const std::vector<ProgramEntry>& entries, QString& name)
+{
+    QStringList tables;
+    for (const QString& t : db.userTables())
+        if (t != QLatin1String("db") && !TrafficStatements::isSettingsTable(t))
+            tables << t;
+    auto nameOf = [&](const QString& table) {
+        for (const ProgramEntry& e : entries)
+            if (e.index == table)
+                return e.name;
+        return QString();
+    };
+    if (tables.contains(wanted)) {
+        name = nameOf(wanted);
+        return wanted;
+    }
+    static const QRegularExpression listed(QStringLiteral("^(.*) \\(([^()]+)\\)$"));
+    if (const QRegularExpressionMatch m = listed.match(wanted); m.hasMatch() && tables.contains(m.captured(2))) {
+        name = m.captured(1);
+        return m.captured(2);
+    }
+    for (const ProgramEntry& e : entries) {
+        if (e.name == wanted && tables.contains(e.index)) {
+            name = e.name;
+            return e.index;
+        }
+    }
+    return {};
+}
+
+// The running totals of `table` in the cache file, when that file is today's.
+void addCachedTotals(StatistikRequest& request, const std::vector<ProgramEntry>& entries, QTextStream& err)
+{
+    QString cacheName;
+    try {
+        cacheName = IniReadString(QStringLiteral("Variablen"), QStringLiteral("CacheDateiname"), variablesFilePath());
+    } catch (const IniError&) {
+        return; // no cache to read
+    }
+    if (cacheName.isEmpty())
+        return;
+    CounterCache::Contents cache;
+    const int result = CounterCache::peek(programFile(cacheName), static_cast<qsizetype>(entries.size()), cache);
+    if (result == CounterCache::DoesNotFit) {
+        // The file names no adapters: its groups follow the running window's list.
+        err << "netzpegel: the counter cache does not match this system's adapters; today's running totals are "
+               "left out\n";
+        return;
+    }
+    if (result != CounterCache::Restored || cache.day != request.today)
+        return;
+    for (size_t k = 0; k < entries.size(); ++k) {
+        if (entries[k].index == request.table) {
+            request.unbookedReceived = cache.groups[k].received;
+            request.unbookedSent = cache.groups[k].send;
+        }
+    }
+}
+
+QJsonValue bytes(const std::optional<long double>& value)
+{
+    return value ? QJsonValue(static_cast<qint64>(std::llround(*value))) : QJsonValue();
+}
+
+QJsonValue isoOrNull(const std::optional<QDate>& day)
+{
+    return day ? QJsonValue(day->toString(Qt::ISODate)) : QJsonValue();
+}
+
+void printJson(const StatistikRequest& r, const QString& name, const StatistikData& data, QTextStream& out)
+{
+    QJsonArray days;
+    for (const StatistikDay& d : data.days)
+        days.append(QJsonObject{{"date", d.day.isValid() ? d.day.toString(Qt::ISODate) : d.dayText},
+                                {"received", bytes(d.received)},
+                                {"sent", bytes(d.sent)}});
+    const QJsonObject json{
+        {"adapter", r.table},
+        {"name", name},
+        {"from", isoOrNull(r.from)},
+        {"to", isoOrNull(r.to)},
+        {"days", days},
+        {"total", QJsonObject{{"received", bytes(data.totalReceived)}, {"sent", bytes(data.totalSent)}}},
+        {"average", QJsonObject{{"received", bytes(data.averageReceived())}, {"sent", bytes(data.averageSent())}}},
+    };
+    out << QJsonDocument(json).toJson(QJsonDocument::Compact) << '\n';
+}
+
+void printTable(const QString& heading, const StatistikView& view, const TSprache& sprache, QTextStream& out)
+{
+    std::vector<std::array<QString, 3>> lines{view.headers};
+    lines.insert(lines.end(), view.rows.begin(), view.rows.end());
+    const QString section = QStringLiteral("TabSheet3");
+    lines.push_back({sprache.text(section, QStringLiteral("Label10->Caption")), view.totalReceived, view.totalSent});
+    lines.push_back({sprache.text(section, QStringLiteral("Label9->Caption")), view.averageReceived, view.averageSent});
+    std::array<qsizetype, 3> width{};
+    for (const auto& line : lines)
+        for (size_t c = 0; c < 3; ++c)
+            width[c] = std::max(width[c], line[c].size());
+    out << heading << '\n';
+    for (const auto& line : lines)
+        out << line[0].leftJustified(width[0]) << "  " << line[1].rightJustified(width[1]) << "  "
+            << line[2].rightJustified(width[2]) << '\n';
+}
+
+} // namespace
+
+int runStats(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    StatsArguments args;
+    QString error;
+    ProgramFiles files;
+    if (!parseArguments(arguments, args, error) || !files.load(error)) {
+        err << "netzpegel --stats: " << error << '\n';
+        return 1;
+    }
+    try {
+        const std::unique_ptr<Database> db = ProgramFiles::openDatabase();
+        NetlinkInterfaceTable interfaces;
+        std::vector<ProgramEntry> entries;
+        const bool listed = programEntries(interfaces, files, entries);
+        QString name;
+        StatistikRequest request;
+        request.table = resolveTable(*db, args.adapter, entries, name);
+        if (request.table.isEmpty()) {
+            err << "netzpegel --stats: no adapter or traffic table named '" << args.adapter << "'\n";
+            return 1;
+        }
+        request.from = args.from;
+        request.to = args.to;
+        request.today = SystemClock::instance().today();
+        if (listed)
+            addCachedTotals(request, entries, err);
+        const StatistikData data = queryStatistik(*db, request);
+        if (args.json)
+            printJson(request, name, data, out);
+        else
+            printTable(name.isEmpty() ? request.table : name + QStringLiteral(" (") + request.table + QLatin1Char(')'),
+                       formatStatistik(data, files.base, files.sprache, LocaleTexts()), files.sprache, out);
+    } catch (const DatabaseError& e) {
+        err << "netzpegel --stats: " << e.message() << '\n';
+        return 1;
+    }
+    return 0;
+}

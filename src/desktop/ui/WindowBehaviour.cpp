@@ -1,0 +1,122 @@
+#include "desktop/ui/WindowBehaviour.h"
+
+#include "desktop/NotificationArea.h"
+#include "desktop/WindowPlacement.h"
+#include "graph/ui/TGraphenform.h"
+
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <QScreen>
+#include <QWidget>
+
+WindowBehaviour::WindowBehaviour(QWidget& main, const std::vector<TGraphenform*>& graphs,
+                                 const NotificationArea* area)
+    : m_main(main)
+    , m_graphs(graphs)
+    , m_area(area)
+{
+}
+
+bool WindowBehaviour::trayPresent() const
+{
+    return m_area && m_area->available();
+}
+
+Qt::WindowFlags WindowBehaviour::mainWindowFlags(bool tray)
+{
+    const Qt::WindowFlags frame = Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+        | Qt::MSWindowsFixedSizeDialogHint;
+    return (tray ? Qt::Tool : Qt::Window) | frame;
+}
+
+void WindowBehaviour::placeMain(const QPoint& topLeft)
+{
+    m_main.adjustSize();
+    QRect wanted(topLeft, m_main.size());
+    QList<QRect> screens;
+    for (const QScreen* s : QGuiApplication::screens())
+        screens << s->availableGeometry();
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary && !screens.isEmpty())
+        wanted.moveTopLeft(reachablePosition(wanted, screens, primary->availableGeometry()));
+    // Placed and saved by the inner area: before the window manager framed the
+    // window, only the inner area can be placed exactly.
+    m_main.setGeometry(wanted);
+}
+
+QPoint WindowBehaviour::mainPosition() const
+{
+    return m_main.geometry().topLeft();
+}
+
+bool WindowBehaviour::mainShown() const
+{
+    return m_main.isVisible() && !m_main.isMinimized();
+}
+
+void WindowBehaviour::applyStartVisibility(bool visible)
+{
+    if (visible)
+        m_main.show();
+    else if (!trayPresent())
+        m_main.showMinimized();
+}
+
+void WindowBehaviour::toggleMain()
+{
+    if (mainShown())
+        hideMain();
+    else
+        showMain();
+}
+
+void WindowBehaviour::hideMain()
+{
+    if (trayPresent())
+        m_main.hide();
+    else
+        m_main.showMinimized();
+}
+
+void WindowBehaviour::showMain()
+{
+    m_main.setWindowState(m_main.windowState() & ~Qt::WindowMinimized);
+    m_main.show();
+    m_main.raise();
+    m_main.activateWindow();
+}
+
+void WindowBehaviour::minimiseAll()
+{
+    hideMain();
+    for (TGraphenform* w : m_graphs)
+        if (w->isVisible())
+            w->setWindowState(w->windowState() | Qt::WindowMinimized);
+}
+
+void WindowBehaviour::restoreAll()
+{
+    showMain();
+    restoreGraphs();
+}
+
+void WindowBehaviour::restoreGraphs()
+{
+    for (TGraphenform* w : m_graphs)
+        if (w->isVisible() && w->isMinimized())
+            w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+}
+
+void WindowBehaviour::mainStateChanged(Qt::WindowStates before)
+{
+    const bool minimised = m_main.isMinimized();
+    if (minimised && trayPresent() && m_main.isActiveWindow()) {
+        // Minimising hides into the icon instead; the icon brings it back.
+        m_main.setWindowState(m_main.windowState() & ~Qt::WindowMinimized);
+        QMetaObject::invokeMethod(&m_main, &QWidget::hide, Qt::QueuedConnection);
+        return;
+    }
+    // Without the icon the graph windows have no way back but with the main window.
+    if (!minimised && before.testFlag(Qt::WindowMinimized) && !trayPresent())
+        restoreGraphs();
+}

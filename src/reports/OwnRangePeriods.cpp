@@ -1,0 +1,16 @@
+#include "reports/OwnRangePeriods.h"
+
+std::vector<OwnRangePeriod> ownRangePeriods(const QDate& firstDay, const QDate& lastDay, int fromDay, int toDay)
+{
+    std::vector<OwnRangePeriod> periods;
+    if (!firstDay.isValid() || !lastDay.isValid() || lastDay < firstDay)
+        return periods;
+    QDate month = QDate(firstDay.year(), firstDay.month(), 1).addMonths(-1);
+    const QDate lastMonth(lastDay.year(), lastDay.month(), 1);
+    do {
+        const QDate next = month.addMonths(1);
+        periods.push_back({QDate(month.year(), month.month(), fromDay), QDate(next.year(), next.month(), toDay)});
+        month = next;
+    } while (month < lastMonth);
+    return periods;
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Writes `lines` to `path` in UTF-8 without byte-order mark, CR LF after every
+// line. The text goes to a file beside it that is renamed over `path` once
+// complete, so a failure leaves the file that was there. Throws
+// std::runtime_error naming the file and the reason.
+void writeReportFile(const QString& path, const QStringList& lines);
+
+// Lays the shipped style sheet down beside the report when there is none
+// there; an existing one is never replaced. False when it could not be written.
+bool layDownStyleSheet(const QString& reportPath);

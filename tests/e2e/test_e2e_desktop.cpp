@@ -1,0 +1,189 @@
+// The executable on a desktop: installed into a folder of its own, and its
+// windows under a real X server with a window manager across restarts.
+#include "BuildVersion.h"
+#include "support/QtPrinters.h"
+#include "support/TestDatabase.h"
+#include "support/e2e/E2eTest.h"
+#include "support/e2e/XServer.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace {
+
+constexpr qint64 kPayload = 40000;
+
+using E2eDesktop = E2eTest;
+
+QString run(const QString& program, const QStringList& arguments, const QProcessEnvironment& env, QString* output)
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, arguments);
+    if (!p.waitForFinished(120000))
+        return QStringLiteral("did not finish");
+    *output = QString::fromUtf8(p.readAll());
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 ? QString() : QStringLiteral("failed");
+}
+
+int iniValue(const QString& ini, const QString& key)
+{
+    QFile f(ini);
+    if (!f.open(QIODevice::ReadOnly))
+        return -99999;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(key.toUtf8() + '='))
+            return line.mid(key.size() + 1).trimmed().toInt();
+    return -99999;
+}
+
+TEST_F(E2eDesktop, InstalledProgramKeepsItsFilesInTheDataFolderAndCounts)
+{
+    QTemporaryDir root;
+    const QString destdir = root.filePath(QStringLiteral("dest"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DESTDIR"), destdir);
+    QString output;
+    ASSERT_EQ(run(QStringLiteral(NETZPEGEL_CMAKE),
+                  {QStringLiteral("--install"), QStringLiteral(NETZPEGEL_BUILD_DIR), QStringLiteral("--prefix"),
+                   QStringLiteral("/usr")},
+                  env, &output),
+              QString())
+        << qPrintable(output);
+    const QString prefix = destdir + QStringLiteral("/usr");
+    const QString exe = prefix + QStringLiteral("/bin/netzpegel");
+    const QString launcher = prefix + QStringLiteral("/share/applications/netzpegel.desktop");
+    ASSERT_TRUE(QFileInfo(exe).isExecutable());
+    EXPECT_TRUE(QFileInfo::exists(prefix + QStringLiteral("/share/icons/hicolor/scalable/apps/netzpegel.svg")));
+    const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+    if (validator.isEmpty()) {
+        ADD_FAILURE() << "desktop-file-validate is not installed (Debian package desktop-file-utils)";
+    } else {
+        EXPECT_EQ(run(validator, {launcher}, env, &output), QString()) << qPrintable(output);
+        EXPECT_EQ(output.trimmed(), QString()) << "not even a hint";
+    }
+
+    // Started with an empty home, as from the launcher.
+    const QString dataHome = root.filePath(QStringLiteral("data"));
+    const QString folder = dataHome + QStringLiteral("/netzpegel/");
+    QProcessEnvironment installed;
+    installed.insert(QStringLiteral("NETZPEGEL_HOME"), QString()); // removed
+    installed.insert(QStringLiteral("HOME"), root.filePath(QStringLiteral("home")));
+    installed.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+    installed.insert(QStringLiteral("XDG_CONFIG_HOME"), root.filePath(QStringLiteral("config")));
+    {
+        ProgramRun first(sandbox, home.folder(), exe, installed);
+        ASSERT_TRUE(first.waitUntilReady()) << qPrintable(first.errorOutput());
+        ASSERT_TRUE(first.terminate());
+        ASSERT_TRUE(first.exitedCleanly()) << qPrintable(first.errorOutput());
+    }
+    for (const char* file : {"Datenbank.mdb", "netzpegel.ini", "deutsch.lan", "variables.conf", "Hilfe/index.htm",
+                             "Help/index.htm"})
+        EXPECT_TRUE(QFileInfo::exists(folder + QString::fromLatin1(file))) << file;
+    EXPECT_EQ(QDir(prefix + QStringLiteral("/bin")).entryList(QDir::Files), QStringList{"netzpegel"})
+        << "nothing written beside the installed program";
+    EXPECT_TRUE(QDir(home.folder()).entryList(QDir::Files).isEmpty()) << "the test's own folder is not used";
+
+    ASSERT_TRUE(setAnzeigen(folder + QStringLiteral("Datenbank.mdb"), lo, QStringLiteral("11")));
+    ASSERT_TRUE(sandbox.pushTraffic(3000)); // counters above 0, where any start finds lo
+    ProgramRun second(sandbox, home.folder(), exe, installed);
+    ASSERT_TRUE(second.waitUntilReady()) << qPrintable(second.errorOutput());
+    const LoopbackCounters start = sandbox.loopback();
+    auto countedUpTo = [&](const LoopbackCounters& kernel) {
+        return second.waitUntil([&] {
+            const LoopbackCounters saved = savedCounters(lo, folder);
+            return saved.valid && saved.rx == kernel.rx && saved.tx == kernel.tx;
+        });
+    };
+    ASSERT_TRUE(countedUpTo(start)) << qPrintable(second.errorOutput());
+    ASSERT_TRUE(sandbox.pushTraffic(kPayload));
+    const LoopbackCounters end = sandbox.loopback();
+    ASSERT_TRUE(countedUpTo(end));
+    ASSERT_TRUE(second.terminate());
+    EXPECT_TRUE(second.exitedCleanly()) << qPrintable(second.errorOutput());
+    const DayTraffic booked = trafficRows(folder + QStringLiteral("Datenbank.mdb"), lo)[QDate::currentDate().toString(Qt::ISODate)];
+    EXPECT_EQ(booked.received, static_cast<double>(end.rx - start.rx));
+    EXPECT_EQ(booked.send, static_cast<double>(end.tx - start.tx));
+    EXPECT_GE(booked.received, kPayload);
+
+    // A data folder that cannot be made: a message naming it, and no start.
+    const QString blocked = root.filePath(QStringLiteral("blocked"));
+    QFile file(blocked);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    installed.insert(QStringLiteral("XDG_DATA_HOME"), blocked);
+    ProgramRun refused(sandbox, home.folder(), exe, installed);
+    ASSERT_TRUE(refused.waitForExit());
+    EXPECT_EQ(refused.exitCode(), 1);
+    EXPECT_FALSE(messagesOf(refused.errorOutput(), QStringLiteral("error")).isEmpty());
+    EXPECT_TRUE(refused.errorOutput().contains(blocked + QStringLiteral("/netzpegel/Datenbank.mdb")))
+        << qPrintable(refused.errorOutput());
+}
+
+TEST_F(E2eDesktop, TenRestartsUnderAWindowManagerLeaveEveryWindowWhereItWas)
+{
+    XServer x;
+    if (!x.unavailable().isEmpty())
+        GTEST_SKIP() << qPrintable(x.unavailable());
+    QProcessEnvironment desktop;
+    desktop.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    desktop.insert(QStringLiteral("DISPLAY"), x.display());
+    const QString title = QStringLiteral("Netzpegel (" NETZPEGEL_VERSION_TEXT ")");
+    const QString ini = home.file(QStringLiteral("netzpegel.ini"));
+    const QString dfu = QStringLiteral("dfu");
+
+    struct Places
+    {
+        int left = 0;
+        int top = 0;
+        StoredPlace lo;
+        StoredPlace dfu;
+    };
+    auto once = [&](Places* after) {
+        ProgramRun run(sandbox, home.folder(), QStringLiteral(NETZPEGEL_EXE), desktop);
+        ASSERT_TRUE(run.waitUntilReady()) << qPrintable(run.errorOutput());
+        // Framed and shown by the window manager, then where the settings put it.
+        ASSERT_TRUE(run.waitUntil([&] { return x.window(title).viewable; })) << qPrintable(run.errorOutput());
+        // The graph windows come to rest a moment later.
+        ASSERT_TRUE(run.runFor(1000));
+        const XServer::Window shown = x.window(title);
+        EXPECT_EQ(shown.topLeft, QPoint(iniValue(ini, QStringLiteral("Left")), iniValue(ini, QStringLiteral("Top"))))
+            << "on the screen where it was saved";
+        ASSERT_TRUE(run.terminate());
+        ASSERT_TRUE(run.exitedCleanly()) << qPrintable(run.errorOutput());
+        after->left = iniValue(ini, QStringLiteral("Left"));
+        after->top = iniValue(ini, QStringLiteral("Top"));
+        after->lo = storedGraphPlace(db(), lo);
+        after->dfu = storedGraphPlace(db(), dfu);
+    };
+
+    // A fresh installation placed at 200/150; lo's and the dial-up entry's graph windows shown.
+    home.write(QStringLiteral("netzpegel.ini"), "[Allgemein]\nCacheInterval=5\n[Fenster]\nLeft=200\nTop=150\nVisible=1\n");
+    Places first;
+    ASSERT_NO_FATAL_FAILURE(once(&first));
+    EXPECT_EQ(first.left, 200);
+    EXPECT_EQ(first.top, 150);
+    ASSERT_TRUE(first.dfu.valid);
+    EXPECT_GT(first.dfu.links, 1280 / 2) << "a new graph window goes to the right edge";
+    ASSERT_TRUE(setAnzeigen(db(), lo, QStringLiteral("11")));
+
+    Places settled;
+    ASSERT_NO_FATAL_FAILURE(once(&settled));
+    EXPECT_GT(settled.lo.links, 1280 / 2);
+    for (int restart = 1; restart <= 10; ++restart) {
+        Places now;
+        ASSERT_NO_FATAL_FAILURE(once(&now));
+        EXPECT_EQ(now.left, 200) << "restart " << restart;
+        EXPECT_EQ(now.top, 150) << "restart " << restart;
+        EXPECT_EQ(QPoint(now.lo.links, now.lo.oben), QPoint(settled.lo.links, settled.lo.oben)) << "restart " << restart;
+        EXPECT_EQ(QPoint(now.dfu.links, now.dfu.oben), QPoint(settled.dfu.links, settled.dfu.oben))
+            << "restart " << restart;
+    }
+}
+
+} // namespace
