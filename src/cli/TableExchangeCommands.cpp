@@ -64,8 +64,8 @@ int runImportCommand(const QStringList& arguments, QTextStream& out, QTextStream
     for (qsizetype i = 0; i < result.skipped.size() && i < kLoggedSkippedDays; ++i)
         err << "netzpegel: line " << result.skipped[i].line << " of " << request.file << " ('"
             << result.skipped[i].text << "') is no date; that day was skipped\n";
-    if (result.skipped.size() > kLoggedSkippedDays)
-        err << "netzpegel: " << result.skipped.size() - kLoggedSkippedDays
+    if (result.skippedDays > kLoggedSkippedDays)
+        err << "netzpegel: " << result.skippedDays - kLoggedSkippedDays
             << " more days were skipped: their date lines are no dates\n";
     out << result.days << " days of " << request.file << " added to table \"" << request.destination << "\"\n";
     return 0;

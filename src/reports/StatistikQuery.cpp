@@ -13,6 +13,30 @@ const QString kDatum = QStringLiteral("Datum");
 const QString kReceived = QStringLiteral("received");
 const QString kSend = QStringLiteral("send");
 
+// Today's row is normally written only at midnight or shutdown; until then the
+// day's traffic would be missing from a view that is meant to be current.
+void addUnbookedToday(std::vector<StatistikDay>& days, const StatistikRequest& request)
+{
+    const QDate today = request.today;
+    if (!today.isValid() || (request.unbookedReceived <= 0 && request.unbookedSent <= 0))
+        return;
+    if ((request.from && today < *request.from) || (request.to && today > *request.to))
+        return;
+    auto later = days.begin();
+    for (; later != days.end(); ++later) {
+        if (later->day == today)
+            return; // stored: the unbooked traffic is in it already
+        if (later->day.isValid() && later->day > today)
+            break;
+    }
+    StatistikDay day;
+    day.day = today;
+    day.dayText = today.toString(Qt::ISODate);
+    day.received = request.unbookedReceived;
+    day.sent = request.unbookedSent;
+    days.insert(later, std::move(day));
+}
+
 } // namespace
 
 long double StatistikData::averageReceived() const
@@ -46,9 +70,12 @@ StatistikData queryStatistik(Database& db, const StatistikRequest& request)
             if (day.sent)
                 *day.sent += request.unbookedSent;
         }
+        data.days.push_back(std::move(day));
+    }
+    addUnbookedToday(data.days, request);
+    for (const StatistikDay& day : data.days) {
         data.totalReceived += day.received.value_or(0);
         data.totalSent += day.sent.value_or(0);
-        data.days.push_back(std::move(day));
     }
     return data;
 }

@@ -20,7 +20,8 @@ struct StatistikRequest
     std::optional<QDate> from;
     std::optional<QDate> to;
     QDate today;
-    // Counted since the last booking; added to today's row when there is one.
+    // Counted since the last booking; added to today's row, which is listed
+    // with it alone when nothing of today is stored yet.
     long double unbookedReceived = 0;
     long double unbookedSent = 0;
 };

@@ -1,48 +1,78 @@
 #include "storage/TabFile.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace {
 
-QList<QByteArray> splitLines(const QByteArray& bytes)
+// Walks the lines of a file where they stand: a file of millions of short
+// lines must not become millions of objects.
+class LineWalker
 {
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        lines << bytes.mid(start, i - start);
-        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-            ++i;
-        start = i + 1;
+public:
+    explicit LineWalker(QByteArrayView bytes)
+        : m_bytes(bytes)
+    {
     }
-    if (start < bytes.size())
-        lines << bytes.mid(start);
-    return lines;
+
+    bool next(QByteArrayView& line)
+    {
+        if (m_pos >= m_bytes.size())
+            return false;
+        qsizetype end = m_pos;
+        while (end < m_bytes.size() && m_bytes[end] != '\r' && m_bytes[end] != '\n')
+            ++end;
+        line = m_bytes.sliced(m_pos, end - m_pos);
+        if (end + 1 < m_bytes.size() && m_bytes[end] == '\r' && m_bytes[end + 1] == '\n')
+            ++end;
+        m_pos = end + 1;
+        return true;
+    }
+
+private:
+    QByteArrayView m_bytes;
+    qsizetype m_pos = 0;
+};
+
+qsizetype countLines(QByteArrayView bytes)
+{
+    LineWalker walker(bytes);
+    QByteArrayView line;
+    qsizetype n = 0;
+    while (walker.next(line))
+        ++n;
+    return n;
 }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // "MM/DD/YYYY"; invalid for anything else.
-QDate usDate(const QByteArray& line)
+QDate usDate(QByteArrayView line)
 {
-    const QByteArray t = line.trimmed();
+    const QByteArrayView t = line.trimmed();
     if (t.size() != 10 || t[2] != '/' || t[5] != '/')
         return {};
     for (int i : {0, 1, 3, 4, 6, 7, 8, 9})
         if (!isDigit(t[i]))
             return {};
-    const QDate date(t.mid(6, 4).toInt(), t.mid(0, 2).toInt(), t.mid(3, 2).toInt());
+    const auto number = [&](qsizetype from, qsizetype n) {
+        int value = 0;
+        for (qsizetype i = from; i < from + n; ++i)
+            value = value * 10 + (t[i] - '0');
+        return value;
+    };
+    const QDate date(number(6, 4), number(0, 2), number(3, 2));
     return date.isValid() && date.year() >= 1 ? date : QDate();
 }
 
 // A non-negative decimal number: digits, a fraction, an exponent. The comma
 // of a German-written file is taken as the decimal point.
-bool byteCount(const QByteArray& line, double& value)
+bool byteCount(QByteArrayView line, double& value)
 {
-    QByteArray t = line.trimmed();
+    const QByteArrayView t = line.trimmed();
     qsizetype i = 0;
+    qsizetype comma = -1;
     const auto digits = [&] {
         const qsizetype start = i;
         while (i < t.size() && isDigit(t[i]))
@@ -52,7 +82,8 @@ bool byteCount(const QByteArray& line, double& value)
     if (!digits())
         return false;
     if (i < t.size() && (t[i] == '.' || t[i] == ',')) {
-        t[i] = '.';
+        if (t[i] == ',')
+            comma = i;
         ++i;
         digits();
     }
@@ -65,12 +96,14 @@ bool byteCount(const QByteArray& line, double& value)
     }
     if (i != t.size())
         return false;
-    bool ok = false;
-    value = t.toDouble(&ok);
-    return ok && std::isfinite(value);
+    QByteArray text = t.toByteArray();
+    if (comma >= 0)
+        text[comma] = '.';
+    const auto [end, error] = std::from_chars(text.constData(), text.constData() + text.size(), value);
+    return error == std::errc() && end == text.constData() + text.size() && std::isfinite(value);
 }
 
-QString lineText(const QByteArray& line) { return QString::fromUtf8(line.left(200)); }
+QString lineText(QByteArrayView line) { return QString::fromUtf8(line.first(std::min<qsizetype>(line.size(), 200))); }
 
 } // namespace
 
@@ -81,30 +114,38 @@ TabFileContent parseTabFile(const QByteArray& bytes)
         content.error = QStringLiteral("the file holds a NUL byte: it is no table file");
         return content;
     }
-    QByteArray text = bytes;
+    QByteArrayView text(bytes);
     if (text.startsWith("\xEF\xBB\xBF"))
-        text.remove(0, 3);
-    const QList<QByteArray> lines = splitLines(text);
-    if (lines.size() % 3 != 0) {
-        content.error = QStringLiteral("the file has %1 lines, not three for each day").arg(lines.size());
+        text = text.sliced(3);
+    const qsizetype lineCount = countLines(text);
+    if (lineCount % 3 != 0) {
+        content.error = QStringLiteral("the file has %1 lines, not three for each day").arg(lineCount);
         return content;
     }
-    for (qsizetype i = 0; i < lines.size(); i += 3) {
+    LineWalker walker(text);
+    QByteArrayView lines[3];
+    for (qsizetype i = 0; i < lineCount; i += 3) {
+        walker.next(lines[0]);
+        walker.next(lines[1]);
+        walker.next(lines[2]);
         TabDay day;
-        for (qsizetype k : {i + 1, i + 2}) {
-            double& value = k == i + 1 ? day.received : day.send;
-            if (!byteCount(lines[k], value)) {
-                content.error = QStringLiteral("line %1 ('%2') is no byte count").arg(k + 1).arg(lineText(lines[k]));
+        for (int k : {1, 2}) {
+            if (!byteCount(lines[k], k == 1 ? day.received : day.send)) {
+                content.error = QStringLiteral("line %1 ('%2') is no byte count").arg(i + k + 1).arg(lineText(lines[k]));
                 content.skipped.clear();
+                content.skippedDays = 0;
                 content.days.clear();
                 return content;
             }
         }
-        day.day = usDate(lines[i]);
-        if (day.day.isValid())
+        day.day = usDate(lines[0]);
+        if (day.day.isValid()) {
             content.days << day;
-        else
-            content.skipped << TabSkippedDay{static_cast<int>(i + 1), lineText(lines[i])};
+        } else {
+            if (content.skipped.size() < kLoggedSkippedDays)
+                content.skipped << TabSkippedDay{static_cast<int>(i + 1), lineText(lines[0])};
+            ++content.skippedDays;
+        }
     }
     content.ok = true;
     return content;

@@ -24,18 +24,24 @@ struct TabSkippedDay
     bool operator==(const TabSkippedDay&) const = default;
 };
 
+// Skipped days listed with their line; the rest are only counted, so that a
+// huge file of bad dates costs no memory for them.
+constexpr qsizetype kLoggedSkippedDays = 20;
+
 struct TabFileContent
 {
     bool ok = false;
     QString error;                 // why the file as a whole cannot be read
     QList<TabDay> days;            // in file order
-    QList<TabSkippedDay> skipped;  // date lines that could not be read
+    QList<TabSkippedDay> skipped;  // the first kLoggedSkippedDays date lines that could not be read
+    qint64 skippedDays = 0;        // all of them
 };
 
 // Reads the bytes of a table file; lines may end in CR LF, CR or LF. A file
 // that is not three lines per day, holds a NUL byte or a value that is no
 // byte count is refused as a whole (no days); a day whose date line cannot be
-// read is skipped and listed. Pure: no file system, no database.
+// read is skipped, counted and (the first ones) listed. Pure: no file system,
+// no database. Takes no memory per line beyond the days it returns.
 TabFileContent parseTabFile(const QByteArray& bytes);
 
 // The lines of `days` as a table file writes them, each ended by CR LF.

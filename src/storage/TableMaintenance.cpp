@@ -7,6 +7,7 @@
 #include "storage/DayNumber.h"
 #include "storage/TrafficStatements.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -148,6 +149,23 @@ MaintenanceResult copyDays(Database& db, const QString& source, const QString& d
     });
 }
 
+// The database file or one of the engine's files beside it: an export there
+// would replace the very data it reads.
+bool isDatabaseFile(const Database& db, const QString& file)
+{
+    // Links resolved where the file exists; a missing one by its clean path.
+    const auto whereItIs = [](const QString& path) {
+        const QFileInfo info(path);
+        const QString canonical = info.canonicalFilePath();
+        return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+    };
+    const QString target = whereItIs(file);
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        if (target == whereItIs(db.filePath() + QLatin1String(suffix)))
+            return true;
+    return false;
+}
+
 // Replaces `file` only once all of `bytes` is written.
 void writeWhole(const QString& file, const QByteArray& bytes)
 {
@@ -158,7 +176,7 @@ void writeWhole(const QString& file, const QByteArray& bytes)
 
 // Each skipped day is logged as the import of old did, but a file of
 // thousands of them must not flood the log: the rest is counted.
-void logSkippedDays(const QString& file, const QList<TabSkippedDay>& skipped)
+void logSkippedDays(const QString& file, const QList<TabSkippedDay>& skipped, qint64 skippedDays)
 {
     const QChar quote = QLatin1Char('"');
     const QString where = QStringLiteral("| Fehler aufgetreten in Function ") + quote
@@ -171,9 +189,9 @@ void logSkippedDays(const QString& file, const QList<TabSkippedDay>& skipped)
                              .arg(s.text, QString::number(s.line), file) + where,
                      className);
     }
-    if (skipped.size() > kLoggedSkippedDays)
+    if (skippedDays > kLoggedSkippedDays)
         LogException(QStringLiteral("%1 more days of %2 skipped: their date lines are no dates")
-                         .arg(QString::number(skipped.size() - kLoggedSkippedDays), file) + where,
+                         .arg(QString::number(skippedDays - kLoggedSkippedDays), file) + where,
                      className);
 }
 
@@ -239,6 +257,8 @@ MaintenanceResult Table_Export(Database& db, const QString& name, const QString&
 {
     if (auto refused = refuseTableNames(TableCommand::Export, name, {}))
         return *refused;
+    if (isDatabaseFile(db, file))
+        return failure(QStringLiteral("%1 is the database itself: an export cannot replace it").arg(file));
     return guarded([&] {
         const QList<TabDay> days = readDays(db, name, progress);
         writeWhole(file, formatTabFile(days));
@@ -269,13 +289,14 @@ MaintenanceResult Table_Import(Database& db, const QString& name, const QString&
         const TabFileContent content = parseTabFile(bytes);
         if (!content.ok)
             return failure(QStringLiteral("%1: %2").arg(file, content.error));
-        logSkippedDays(file, content.skipped);
+        logSkippedDays(file, content.skipped, content.skippedDays);
 
         Database::Transaction transaction(db);
         MaintenanceResult result;
         result.days = mergeDays(db, name, content.days, progress);
         transaction.commit();
         result.skipped = content.skipped;
+        result.skippedDays = content.skippedDays;
         result.ok = true;
         return result;
     });

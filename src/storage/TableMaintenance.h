@@ -26,7 +26,8 @@ struct MaintenanceResult
     QString refusalKey;
     QString detail;                // why it failed; empty on success
     qint64 days = 0;               // days deleted, merged, written or read in
-    QList<TabSkippedDay> skipped;  // import: days whose date line is no date
+    QList<TabSkippedDay> skipped;  // import: the first days whose date line is no date
+    qint64 skippedDays = 0;        // import: all of them
 };
 
 // The table that holds the database version ("db", in any case of its letters).
@@ -72,9 +73,6 @@ struct TableRequest
 
 MaintenanceResult runTableRequest(Database& db, const TableRequest& request,
                                   const MaintenanceProgress& progress = {});
-
-// Skipped days of one import that are logged one by one; the rest are counted.
-constexpr qsizetype kLoggedSkippedDays = 20;
 
 // Files larger than this are refused by an import (a ten-year file is about 100 KB).
 constexpr qint64 kMaxTabFileBytes = 64 * 1024 * 1024;

@@ -125,7 +125,7 @@ TEST_F(StatistikQueryTest, EmptyRangeShowsZerosInAllFourFields)
         EXPECT_EQ(field, "0");
 }
 
-TEST_F(StatistikQueryTest, TodaysRowAddsTheUnbookedTrafficOnlyWhenItIsStored)
+TEST_F(StatistikQueryTest, TodaysRowAddsTheUnbookedTrafficAndIsListedBeforeItIsStored)
 {
     request.unbookedReceived = 1000;
     request.unbookedSent = 24;
@@ -136,10 +136,27 @@ TEST_F(StatistikQueryTest, TodaysRowAddsTheUnbookedTrafficOnlyWhenItIsStored)
     EXPECT_EQ(data.totalReceived, 1065);
     EXPECT_EQ(view(data).rows.back()[1], "1,01 KiB");
 
-    request.today = QDate(2026, 12, 9); // no row for today yet
+    request.today = QDate(2026, 12, 9); // no row for today yet: the usual case until midnight
     data = query();
-    EXPECT_EQ(data.days.size(), 4u);
-    EXPECT_EQ(data.totalReceived, 65);
+    ASSERT_EQ(data.days.size(), 5u);
+    EXPECT_EQ(data.days.back().day, QDate(2026, 12, 9));
+    EXPECT_EQ(*data.days.back().received, 1000);
+    EXPECT_EQ(*data.days.back().sent, 24);
+    EXPECT_EQ(data.totalReceived, 1065);
+    EXPECT_EQ(view(data).rows.back()[0], "09.12.2026");
+
+    request.today = QDate(2026, 12, 2); // between stored days: listed in date order
+    data = query();
+    ASSERT_EQ(data.days.size(), 5u);
+    EXPECT_EQ(data.days[2].day, QDate(2026, 12, 2));
+    EXPECT_LT(data.days[1].day, data.days[2].day);
+    EXPECT_LT(data.days[2].day, data.days[3].day);
+
+    request.to = QDate(2026, 12, 1); // today outside the range
+    EXPECT_EQ(query().days.size(), 2u);
+    request.to.reset();
+    request.unbookedReceived = request.unbookedSent = 0; // nothing counted yet today
+    EXPECT_EQ(query().days.size(), 4u);
 }
 
 TEST_F(StatistikQueryTest, AValueThatIsNoNumberShowsFehlerAndAddsNothing)

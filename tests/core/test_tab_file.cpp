@@ -1,9 +1,12 @@
 // Table exchange files as bytes: line endings, refused files, unreadable days,
 // exact values and the export file name.
 #include "storage/TabFile.h"
+#include "storage/TableMaintenance.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/resource.h>
 
 #include <ostream>
 
@@ -97,6 +100,42 @@ TEST(TabFile, ADayWhoseDateLineIsNoDateIsSkippedAndListed)
     EXPECT_EQ(content.days, (QList<TabDay>{{QDate(2026, 12, 8), 1, 2}, {QDate(2026, 12, 9), 11, 12}}));
     EXPECT_EQ(content.skipped, (QList<TabSkippedDay>{{4, "13/01/2026"}, {7, "02/30/2026"}, {10, "1/5/2026"},
                                                       {13, "yesterday"}}));
+    EXPECT_EQ(content.skippedDays, 4);
+}
+
+// The highest resident size this process has had so far, in MiB.
+long peakMiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+TEST(TabFile, TheLargestFileAnImportTakesIsReadWithoutHoldingEveryLine)
+{
+    // The shortest lines give the most of them: an object per line or per
+    // skipped day would take gigabytes for a file of 64 MB.
+    const struct
+    {
+        const char* what;
+        QByteArray piece;
+        bool ok;
+    } cases[] = {
+        {"line breaks only", "\n", false},
+        {"days whose date line is no date", "x\n0\n0\n", true},
+    };
+    for (const auto& c : cases) {
+        const QByteArray bytes = c.piece.repeated(kMaxTabFileBytes / c.piece.size());
+        const long before = peakMiB();
+        const TabFileContent content = parseTabFile(bytes);
+        EXPECT_EQ(content.ok, c.ok) << c.what;
+        EXPECT_LT(peakMiB() - before, 64) << c.what;
+        if (c.ok) {
+            EXPECT_EQ(content.skippedDays, bytes.size() / c.piece.size()) << "every skipped day is counted";
+            EXPECT_EQ(content.skipped.size(), kLoggedSkippedDays) << "the first ones are listed";
+            EXPECT_EQ(content.skipped.first(), (TabSkippedDay{1, "x"}));
+        }
+    }
 }
 
 TEST(TabFile, ValuesWrittenWithADecimalCommaOrAnExponentAreRead)

@@ -10,6 +10,7 @@
 #include "support/TempHome.h"
 #include "support/TestDatabase.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -207,7 +208,8 @@ TEST_F(TableMaintenanceTest, AFileOfManyBadDatesLogsTwentyAndCountsTheRest)
     bytes += "12/01/2026\r\n10\r\n1\r\n";
     const MaintenanceResult result = Table_Import(db, "neu", writeFile("in.tab", bytes));
     ASSERT_TRUE(result.ok) << result.detail.toStdString();
-    EXPECT_EQ(result.skipped.size(), 25);
+    EXPECT_EQ(result.skippedDays, 25);
+    EXPECT_EQ(result.skipped.size(), kLoggedSkippedDays);
     EXPECT_EQ(days("neu"), (QList<DayValues>{{kDay1, 10, 1}}));
     EXPECT_EQ(log().count("is not a valid date"), 20);
     EXPECT_TRUE(log().contains("5 more days of " + home.file("in.tab") + " skipped")) << log().toStdString();
@@ -346,6 +348,25 @@ TEST_F(TableMaintenanceTest, AnExportThatCannotBeWrittenFailsAndLeavesAnOldFileA
     EXPECT_FALSE(Table_Export(db, "missing", home.file("old.tab")).ok);
     fill("B", {{kDay1, 10, 1}});
     EXPECT_FALSE(Table_Export(db, "B", home.file("no/such/folder/x.tab")).ok);
+}
+
+TEST_F(TableMaintenanceTest, AnExportNeverReplacesTheDatabaseItReads)
+{
+    fill("A", {{kDay1, 10, 1}});
+    const auto before = everything();
+    const QString wal = db.filePath() + "-wal";
+    ASSERT_TRUE(QFile::exists(wal));
+    ASSERT_TRUE(QDir(home.folder()).mkdir("sub"));
+    const QString sideways = home.folder() + "sub/../Datenbank.mdb";
+    for (const QString& file : {db.filePath(), sideways, wal, db.filePath() + "-journal"}) {
+        const MaintenanceResult result = Table_Export(db, "A", file);
+        EXPECT_FALSE(result.ok) << file.toStdString();
+        EXPECT_TRUE(result.detail.contains("database")) << result.detail.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(db.filePath() + "-journal"));
+    db.close();
+    EXPECT_EQ(everything(), before);
+    EXPECT_TRUE(Table_Export(db, "A", home.file("Datenbank.tab")).ok) << "any other file is fine";
 }
 
 } // namespace
