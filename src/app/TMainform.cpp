@@ -17,6 +17,7 @@
 #include "desktop/Autostart.h"
 #include "desktop/BasisPrio.h"
 #include "desktop/ExceptionLog.h"
+#include "desktop/UnhandledFailure.h"
 #include "desktop/ui/TrayIcon.h"
 #include "desktop/ui/WindowBehaviour.h"
 #include "graph/ui/TGraphenform.h"
@@ -418,10 +419,10 @@ void TMainform::restoreCounters(const std::vector<IfRow>& rows, const QByteArray
     m_restartCounters->restore(v, rows, m_einstellungen.sonderModus, cacheOnDisk);
 }
 
-void TMainform::writeRestartCounters(const QByteArray& cacheContent)
+bool TMainform::replaceCache(const QByteArray& content)
 {
-    if (m_restartCounters)
-        m_restartCounters->write(v, cacheContent);
+    return m_restartCounters ? m_restartCounters->replaceCache(v, cachePath(), content)
+                             : CounterCache::replace(cachePath(), content);
 }
 
 void TMainform::stopTimers()
@@ -469,9 +470,9 @@ void TMainform::FormClose()
     if (m_started) {
         // Totals of a day that ended in the last minute belong to that day.
         rollOverDay(Tagesdatum, m_services.clock->today(), v, m_pending);
-        const ShutdownBookingResult booking = bookAtShutdown(v, m_pending, cachePath(), m_services.clock->today());
-        // Written before any message: a kill while one is open keeps the files consistent.
-        writeRestartCounters(booking.cacheContent);
+        // Files written before any message: a kill while one is open keeps them consistent.
+        const ShutdownBookingResult booking =
+            bookAtShutdown(v, m_pending, cachePath(), m_services.clock->today(), m_restartCounters.get());
         for (TNic* nic : booking.failed)
             message(MessageSink::Icon::Error, entryText(QStringLiteral("Error10"), *nic));
         for (size_t i = 0; i < v.size(); ++i) {
@@ -517,8 +518,11 @@ void TMainform::ReleaseAll()
 
 void TMainform::ApplicationException(const QString& senderClass, const std::exception* e)
 {
-    if (m_closed)
+    if (m_closed) {
+        // Everything is booked and released already; the failure is still logged.
+        logUnhandledFailure(senderClass, e);
         return;
+    }
     const QString what = e ? QString::fromUtf8(e->what()) : QStringLiteral("Unbekannte Ausnahme");
     const QString className = e ? exceptionClassName(*e) : QStringLiteral("Exception");
     stopWorkers();
@@ -543,11 +547,9 @@ void TMainform::ApplicationException(const QString& senderClass, const std::exce
 
     // Book like a normal close: the cache goes once all is booked, or keeps what is not.
     m_closed = true;
-    QByteArray cacheContent;
     if (m_started && DBc) {
         rollOverDay(Tagesdatum, m_services.clock->today(), v, m_pending);
-        cacheContent = bookAtShutdown(v, m_pending, cachePath(), m_services.clock->today()).cacheContent;
-        writeRestartCounters(cacheContent);
+        bookAtShutdown(v, m_pending, cachePath(), m_services.clock->today(), m_restartCounters.get());
     }
     if (DBc)
         DBc->close();

@@ -1,9 +1,10 @@
 #include "reports/ReportFile.h"
 
+#include "config/FileReplace.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <stdexcept>
 
@@ -31,13 +32,9 @@ void writeReportFile(const QString& path, const QStringList& lines)
         bytes += line.toUtf8();
         bytes += "\r\n";
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        fail(path, file.errorString());
-    if (file.write(bytes) != bytes.size())
-        fail(path, file.errorString());
-    if (!file.commit())
-        fail(path, file.errorString());
+    QString error;
+    if (!replaceFile(path, bytes, false, &error))
+        fail(path, error);
 }
 
 bool layDownStyleSheet(const QString& reportPath)
@@ -46,10 +43,6 @@ bool layDownStyleSheet(const QString& reportPath)
     if (QFileInfo::exists(target))
         return true;
     QFile in(QStringLiteral(":/shipped/style.css"));
-    QFile out(target);
-    // NewOnly: one that appeared meanwhile is not replaced either.
-    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return false;
-    const QByteArray css = in.readAll();
-    return out.write(css) == css.size();
+    // One that appeared meanwhile is not replaced either.
+    return in.open(QIODevice::ReadOnly) && createFile(target, in.readAll());
 }

@@ -1,13 +1,13 @@
 #include "storage/CounterCache.h"
 
 #include "acquisition/TNic.h"
+#include "config/FileReplace.h"
 #include "storage/DayNumber.h"
 #include "storage/PendingBookings.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -56,11 +56,21 @@ QByteArray content(const std::vector<TNic*>& v, const QDate& today)
     return text.toUtf8();
 }
 
+bool replace(const QString& path, const QByteArray& content)
+{
+    // An empty name makes the path the program folder: the cache is off, there is no file.
+    const bool noFile = path.isEmpty() || QFileInfo(path).isDir();
+    if (content.isEmpty())
+        return noFile || !QFileInfo::exists(path) || QFile::remove(path);
+    if (noFile)
+        return false;
+    return replaceFile(path, content);
+}
+
 bool write(const QString& path, const std::vector<TNic*>& v, const QDate& today, QByteArray* written)
 {
     const QByteArray text = content(v, today);
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size() || !f.commit())
+    if (!replace(path, text))
         return false;
     if (written)
         *written = text;
@@ -75,7 +85,16 @@ int peek(const QString& path, qsizetype entries, Contents& out)
         return NoFile;
     if (!f.open(QIODevice::ReadOnly))
         return Unreadable;
-    QList<QByteArray> lines = f.readAll().split('\n');
+    const QByteArray text = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return Unreadable;
+    return parse(text, entries, out);
+}
+
+int parse(const QByteArray& text, qsizetype entries, Contents& out)
+{
+    out = Contents();
+    QList<QByteArray> lines = text.split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast(); // the last line break ends a line
     if ((lines.size() - 1) / 3 != entries)
@@ -100,11 +119,12 @@ int peek(const QString& path, qsizetype entries, Contents& out)
     return Restored;
 }
 
-int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
-         QDate* fileDay)
+namespace {
+
+// Puts what was read into the entries, or books it under its day when that day is over.
+int take(int result, const Contents& contents, const std::vector<TNic*>& v, const QDate& today,
+         PendingBookings& pending, QDate* fileDay)
 {
-    Contents contents;
-    const int result = peek(path, static_cast<qsizetype>(v.size()), contents);
     if (fileDay && contents.day.isValid())
         *fileDay = contents.day;
     const QDate day = contents.day;
@@ -117,13 +137,34 @@ int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, P
         if (day != today) {
             // An amount owed for that day was taken from the same running totals
             // later than this file: it holds these bytes already.
-            if (!pending.owes(nic, day) && !nic->save_traffic(dayNumberOf(day)))
+            BookingFailure failure;
+            if (!pending.owes(nic, day) && !nic->save_traffic(dayNumberOf(day), failure)) {
                 pending.add(nic, day, received, send);
+                pending.logFailure(*nic, day, failure);
+            }
             nic->set_gesamt_received(0);
             nic->set_gesamt_send(0);
         }
     }
     return result;
+}
+
+} // namespace
+
+int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
+         QDate* fileDay)
+{
+    Contents contents;
+    const int result = peek(path, static_cast<qsizetype>(v.size()), contents);
+    return take(result, contents, v, today, pending, fileDay);
+}
+
+int restore(const QByteArray& text, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
+            QDate* fileDay)
+{
+    Contents contents;
+    const int result = parse(text, static_cast<qsizetype>(v.size()), contents);
+    return take(result, contents, v, today, pending, fileDay);
 }
 
 QString backupPath(const QString& folder, const QString& cacheName, const QDate& today)

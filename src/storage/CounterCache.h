@@ -25,11 +25,18 @@ QByteArray content(const std::vector<TNic*>& v, const QDate& today);
 // never half of one). False on failure; `written` receives the text on success.
 bool write(const QString& path, const std::vector<TNic*>& v, const QDate& today, QByteArray* written = nullptr);
 
+// Makes the file at `path` hold `content` (replaced at once), or deletes it
+// when `content` is empty. True when the file is as asked.
+bool replace(const QString& path, const QByteArray& content);
+
 // Restores the totals from the file, or books them under the file's day when
 // that day is over. A booking that fails is kept in `pending` instead of lost.
 // `fileDay` receives the day the file was written on, once it has been read.
 int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
          QDate* fileDay = nullptr);
+// The same for the file's text.
+int restore(const QByteArray& text, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
+            QDate* fileDay = nullptr);
 
 // What a cache file holds, read without touching any entry.
 struct Contents
@@ -46,6 +53,8 @@ struct Contents
 // Reads the file as read() does for `entries` entries and returns the same
 // result; on Unreadable, `out` holds the groups before the bad one.
 int peek(const QString& path, qsizetype entries, Contents& out);
+// The same for the file's text.
+int parse(const QByteArray& text, qsizetype entries, Contents& out);
 
 // Where a cache that does not fit is kept: "backup_" + date + "_" + name, in
 // the same folder. Separators a date may contain become dashes.

@@ -172,3 +172,63 @@ TEST_F(RestartCountersTest, WriteFailsWithoutABootIdOrAFolder)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(RestartCountersTest, AKillBetweenTheCountersAndTheCacheWriteLeavesTheOldPairToGoOnFrom)
+{
+    const QString cachePath = home.file(QStringLiteral("netzpegel.cache"));
+    const QByteArray firstCache = "46364\r\n0\r\n100\r\n200\r\n1\r\n0\r\n0\r\n2\r\n0\r\n0\r\n";
+    const QByteArray secondCache = "46364\r\n0\r\n700\r\n1700\r\n1\r\n0\r\n0\r\n2\r\n0\r\n0\r\n";
+    std::vector<TNic*> v = entries();
+    v[0]->set_wert_received(kEth0In);
+    v[0]->set_wert_send(kEth0Out);
+    ASSERT_TRUE(counters.replaceCache(v, cachePath, firstCache));
+    EXPECT_EQ(home.read(QStringLiteral("netzpegel.cache")), firstCache);
+
+    // More traffic; the counters that go with the next cache are written, then the kill.
+    v[0]->set_wert_received(kEth0In + 1500);
+    v[0]->set_wert_send(kEth0Out + 600);
+    ASSERT_TRUE(counters.write(v, secondCache));
+    rows[0].inOctets += 2000;
+    rows[0].outOctets += 900;
+    {
+        RestartCounters next(counters.filePath(), home.file(QStringLiteral("boot_id")));
+        std::vector<TNic*> again = entries();
+        EXPECT_EQ(next.restore(again, rows, false, firstCache), 1) << "the cache on disk is still the first";
+        EXPECT_EQ(alte(again[0]), Counters(kEth0Out, kEth0In));
+    }
+
+    // Had the cache been replaced too, the newer counters go with it.
+    ASSERT_TRUE(counters.replaceCache(v, cachePath, secondCache));
+    {
+        RestartCounters next(counters.filePath(), home.file(QStringLiteral("boot_id")));
+        std::vector<TNic*> again = entries();
+        EXPECT_EQ(next.restore(again, rows, false, secondCache), 1);
+        EXPECT_EQ(alte(again[0]), Counters(kEth0Out + 600, kEth0In + 1500));
+        EXPECT_EQ(next.restore(entries(), rows, false, firstCache), 1) << "the pair before it is kept beside it";
+    }
+
+    // Only the newest cache and the one on disk before it are kept.
+    for (int n = 0; n < 5; ++n)
+        ASSERT_TRUE(counters.replaceCache(v, cachePath, secondCache + QByteArray::number(n)));
+    const RestartCounters::Content content = RestartCounters::parse(home.read(QStringLiteral("netzpegel.counters")));
+    EXPECT_EQ(content.generations.size(), 2u);
+    EXPECT_EQ(counters.restore(entries(), rows, false, firstCache), 0) << "long replaced";
+}
+
+TEST_F(RestartCountersTest, ADeletedCacheGoesWithTheCountersOfItsDeletion)
+{
+    const QString cachePath = home.file(QStringLiteral("netzpegel.cache"));
+    home.write(QStringLiteral("netzpegel.cache"), kCache);
+    std::vector<TNic*> v = entries();
+    v[1]->set_wert_received(kWlanIn);
+    v[1]->set_wert_send(kWlanOut);
+    ASSERT_TRUE(counters.replaceCache(v, cachePath, QByteArray()));
+    EXPECT_FALSE(QFile::exists(cachePath));
+    std::vector<TNic*> again = entries();
+    EXPECT_EQ(counters.restore(again, rows, false, QByteArray()), 1);
+    EXPECT_EQ(alte(again[1]), Counters(kWlanOut, kWlanIn));
+}
+
+} // namespace

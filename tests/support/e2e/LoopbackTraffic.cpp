@@ -1,11 +1,15 @@
 #include "support/e2e/LoopbackTraffic.h"
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <netinet/in.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 bool pushLoopbackTraffic(qint64 bytes)
@@ -31,4 +35,13 @@ bool pushLoopbackTraffic(qint64 bytes)
     }
     ::close(fd);
     return ok;
+}
+
+bool flowLoopbackTraffic()
+{
+    using namespace std::chrono_literals;
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlives the test that started it
+    while (pushLoopbackTraffic(3000))
+        std::this_thread::sleep_for(5ms);
+    return false;
 }

@@ -9,3 +9,10 @@ inline constexpr const char* kPushLoopbackArgument = "--push-loopback";
 // datagram again; false when a socket call fails. Runs in the namespace it is
 // started in, so only that namespace's lo counters move.
 bool pushLoopbackTraffic(qint64 bytes);
+
+// The argument that makes a test executable send traffic until it is killed.
+inline constexpr const char* kFlowLoopbackArgument = "--flow-loopback";
+
+// Sends datagrams over lo as pushLoopbackTraffic does, a few hundred kilobytes
+// a second, until the process is killed; returns only when a socket call fails.
+bool flowLoopbackTraffic();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -33,6 +34,8 @@ public:
     int loopbackIfIndex() const;
     // Sends `bytes` of payload over lo inside the namespace; false on failure.
     bool pushTraffic(qint64 bytes) const;
+    // Starts traffic over lo inside the namespace that flows until `flow` is killed.
+    bool startTrafficFlow(QProcess& flow) const;
 
 private:
     bool runIp(const QStringList& arguments, QByteArray* output = nullptr) const;
