@@ -203,9 +203,12 @@ void StatistikTab::Nic_ComboBoxSelect(int index)
     if (table.isEmpty() || nic == entries.end())
         return;
     request.table = table;
-    // The running totals are read here, on the thread that counts them.
+    // The running totals are read here, on the thread that counts them, with
+    // the day they belong to.
     request.unbookedReceived = (*nic)->get_gesamt_received();
     request.unbookedSent = (*nic)->get_gesamt_send();
+    if (m_context.tagesdatum && m_context.tagesdatum->isValid())
+        request.today = *m_context.tagesdatum;
 
     Nic_ComboBox->setEnabled(false);
     Bericht_Update_Button->setEnabled(false);
