@@ -144,6 +144,9 @@ void StatistikTab::applyLanguage(const TSprache& sprache)
     SearchType_ComboBox->clear();
     SearchType_ComboBox->addItems(sprache.searchTypeItems());
     SearchType_ComboBox->setCurrentIndex(0);
+    // The box now says own dates: a preset chosen before must not leave the fields shut.
+    VonEdit->setEnabled(true);
+    BisEdit->setEnabled(true);
 }
 
 void StatistikTab::TabSheet3Show()

@@ -161,6 +161,21 @@ TEST_F(StatistikTabTest, PresetsFillTheFieldsFromTheClockAndQueryAtOnce)
     EXPECT_EQ(page->Statistik, nullptr);
 }
 
+TEST_F(StatistikTabTest, ALanguageChosenLaterShowsOwnDatesWithTheFieldsOpen)
+{
+    services.chooseFile = [this](const QString&, const QString&) { return home.file("english.lan"); };
+    start();
+    pickEth0();
+    page->SearchType_ComboBoxSelect(3);
+    ASSERT_TRUE(finished());
+    ASSERT_FALSE(page->VonEdit->isEnabled());
+    form->Button4Click();
+    EXPECT_EQ(page->SearchType_ComboBox->currentIndex(), 0);
+    EXPECT_EQ(page->SearchType_ComboBox->currentText(), "Custom period");
+    EXPECT_TRUE(page->VonEdit->isEnabled()) << "own dates can be typed";
+    EXPECT_TRUE(page->BisEdit->isEnabled());
+}
+
 TEST_F(StatistikTabTest, DatesInTheWrongFormGetAMessageAndNoQuery)
 {
     start();
