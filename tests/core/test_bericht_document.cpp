@@ -267,6 +267,14 @@ TEST_F(BerichtDocumentTest, NamesAndTextsAreEscapedSoTheReportStaysValid)
     EXPECT_EQ(lines[4], "<title>Netz &amp; &lt;Pegel&gt; – Verkehrsbericht</title>");
     EXPECT_EQ(lines[9], "<h1>a&lt;b&gt;&amp;c(00000002) </h1>");
     EXPECT_EQ(xhtmlProblems(options.path), QString());
+
+    // Interface names are bytes: U+FFFF and U+FFFE decode from them, and XML allows neither.
+    // A lone surrogate goes too; a pair (an emoji) stays.
+    adapters[1].name = QStringLiteral("eth") + QChar(0xFFFF) + QChar(0xFFFE) + QStringLiteral("\r\n0") + QChar(0xD800)
+        + QString::fromUtf8("\xF0\x9F\x98\x80");
+    ASSERT_TRUE(run());
+    EXPECT_EQ(fileLines()[9], QString::fromUtf8("<h1>eth0\xF0\x9F\x98\x80(00000002) </h1>"));
+    EXPECT_EQ(xhtmlProblems(options.path), QString());
 }
 
 TEST_F(BerichtDocumentTest, DecimalSeparatorIsTheUsersEverywhere)
