@@ -329,6 +329,22 @@ TEST_F(BerichtDocumentTest, FailuresEndTheRunAndKeepTheEarlierReport)
     }
 }
 
+TEST_F(BerichtDocumentTest, ALockedDatabaseEndsTheRunAfterTheWaitAndKeepsTheEarlierReport)
+{
+    home.write("bericht.htm", "earlier report");
+    // Another program holds the file's write lock (without the write-ahead log readers wait for it).
+    Database locker(dbPath());
+    locker.query(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    locker.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    Database::Options reading = Database::readOnlyOptions();
+    reading.busyTimeoutMs = 100;
+    Database db(dbPath(), reading);
+    EXPECT_FALSE(runBericht(db, adapters, options, sprache, clock, sink));
+    ASSERT_FALSE(sink.lines.isEmpty());
+    EXPECT_TRUE(sink.lines.last().contains("locked")) << sink.lines.last().toStdString();
+    EXPECT_EQ(home.read("bericht.htm"), "earlier report");
+}
+
 TEST_F(BerichtDocumentTest, StyleSheetIsLaidDownBesideTheReportButNeverReplaced)
 {
     ASSERT_TRUE(run());

@@ -1,5 +1,5 @@
 // The statistics page on a real database: the adapter list, the query on its
-// worker, presets on a moving clock, bad dates, a locked table, the zebra rows
+// worker, presets on a moving clock, bad dates, a missing table, the zebra rows
 // and a query still running when the window closes.
 #include "acquisition/TNic.h"
 #include "app/StatistikTab.h"
