@@ -10,6 +10,7 @@
 #include "support/TestDatabase.h"
 #include "support/XhtmlCheck.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -343,6 +344,24 @@ TEST_F(BerichtDocumentTest, ALockedDatabaseEndsTheRunAfterTheWaitAndKeepsTheEarl
     ASSERT_FALSE(sink.lines.isEmpty());
     EXPECT_TRUE(sink.lines.last().contains("locked")) << sink.lines.last().toStdString();
     EXPECT_EQ(home.read("bericht.htm"), "earlier report");
+}
+
+TEST_F(BerichtDocumentTest, AReportNeverReplacesTheDatabaseItReads)
+{
+    const QByteArray before = home.read("Datenbank.mdb");
+    ASSERT_TRUE(QDir(home.folder()).mkdir("sub"));
+    for (const QString& path : {dbPath(), home.folder() + "sub/../Datenbank.mdb", dbPath() + "-wal",
+                                dbPath() + "-journal"}) {
+        SCOPED_TRACE(path.toStdString());
+        sink = RecordingSink();
+        options.path = path;
+        Database db(dbPath(), Database::readOnlyOptions()); // as the window and the command line read it
+        EXPECT_FALSE(runBericht(db, adapters, options, sprache, clock, sink));
+        ASSERT_FALSE(sink.lines.isEmpty());
+        EXPECT_TRUE(sink.lines.last().contains("database")) << sink.lines.last().toStdString();
+    }
+    EXPECT_EQ(home.read("Datenbank.mdb"), before);
+    EXPECT_FALSE(QFileInfo::exists(dbPath() + "-journal"));
 }
 
 TEST_F(BerichtDocumentTest, StyleSheetIsLaidDownBesideTheReportButNeverReplaced)
