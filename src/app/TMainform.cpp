@@ -235,6 +235,7 @@ TabContext TMainform::tabContext()
     c.umrechnungsfaktor = &Umrechnungsfaktor;
     c.sprache = m_sprache.get();
     c.clock = m_services.clock;
+    c.tagesdatum = &Tagesdatum;
     c.closed = &m_closed;
     c.message = [this](MessageSink::Icon icon, const QString& text) { message(icon, text); };
     c.chooseSaveFile = m_services.chooseSaveFile;
