@@ -341,6 +341,7 @@ void TMainform::applyLanguage()
     const QStringList& headers = m_sprache->liveGridHeaders();
     for (int c = 0; c < 6 && c < headers.size(); ++c)
         TabSheet1->StringGrid1->horizontalHeaderItem(c)->setText(headers[c]);
+    TabSheet1->fitColumnsToHeaders();
     QComboBox* update = TabSheet2->Update_ComboBox;
     const int selected = update->currentIndex();
     update->clear();

@@ -2,6 +2,7 @@
 // and without a notification area, help, about box, autostart and priority.
 #include "acquisition/TNic.h"
 #include "app/EinstellungenTab.h"
+#include "app/LiveDatenTab.h"
 #include "app/TMainform.h"
 #include "desktop/ui/TAboutBox.h"
 #include "desktop/ui/TrayIcon.h"
@@ -14,11 +15,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -335,6 +339,22 @@ TEST_F(DesktopTest, TranslucencyControlsHintWithoutAnAdapter)
     EXPECT_TRUE(form.graphWindows()[1]->translucent());
     EXPECT_EQ(form.graphWindows()[1]->opacityValue(), 130);
     EXPECT_EQ(t->TranzValue_TrackBar->toolTip(), errorText("Error15")) << "the track bar's hint stays";
+}
+
+TEST_F(DesktopTest, LiveGridHeadersShowWholeInTheFixedWindow)
+{
+    for (const char* language : {"deutsch.lan", "english.lan"}) {
+        home.write("netzpegel.ini", QByteArray("[Allgemein]\nSprachdateiname=") + language + "\n");
+        TMainform form(services, {});
+        form.show();
+        settle();
+        QTableWidget* grid = form.TabSheet1->StringGrid1;
+        QHeaderView* header = grid->horizontalHeader();
+        for (int c = 0; c < grid->columnCount(); ++c)
+            EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c))
+                << language << ": " << grid->horizontalHeaderItem(c)->text().toStdString() << " is cut off";
+        EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0) << language << ": the grid still fits the page";
+    }
 }
 
 TEST_F(DesktopTest, IconShowsTheRatesAndTheTooltipTodaysTotals)
