@@ -218,7 +218,7 @@ void TMainform::buildWindow()
     buildMenus();
     this->layout()->setSizeConstraint(QLayout::SetFixedSize);
     m_windows = std::make_unique<WindowBehaviour>(*this, g, m_services.notificationArea);
-    setWindowFlags(WindowBehaviour::mainWindowFlags(m_windows->trayPresent()));
+    setWindowFlags(WindowBehaviour::mainWindowFlags(m_windows->iconShown()));
 
     NicEngine = namedTimer(this, "NicEngine", 1000);
     DfuEngine = namedTimer(this, "DfuEngine", 1000);

@@ -160,6 +160,36 @@ TEST_F(DesktopTest, WithoutANotificationAreaNothingIsHiddenOutOfReach)
         EXPECT_FALSE(w->isMinimized());
 }
 
+TEST_F(DesktopTest, ANotificationAreaThatComesAfterTheStartHidesNothingIntoAnIconNeverShown)
+{
+    // Started at logon before the panel: no icon, a taskbar button.
+    notificationArea.present = false;
+    TMainform form(services, {});
+    form.showAtStart();
+    settle();
+    ASSERT_FALSE(form.Tray->isShown());
+    notificationArea.present = true;
+
+    form.Minimieren1->trigger();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.isMinimized()) << "minimised into its taskbar button";
+    form.Minimieren1->trigger();
+    EXPECT_FALSE(form.isMinimized());
+
+    QApplication::setActiveWindow(&form);
+    form.setWindowState(Qt::WindowMinimized);
+    settle();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.isMinimized());
+    form.setWindowState(Qt::WindowNoState);
+    settle();
+
+    form.AllesMinimieren2->trigger();
+    settle();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.Tray->isShown());
+}
+
 TEST_F(DesktopTest, VisibleZeroStartsInTheIconOrMinimised)
 {
     home.write("netzpegel.ini", "[Fenster]\nVisible=0\n");
