@@ -334,10 +334,9 @@ void TMainform::applyLanguage()
         else if (auto* action = findChild<QAction*>(t.control))
             action->setText(t.text);
     }
-    // Hints stay up long enough to be read.
+    // Hints stay up long enough to be read, also those given later (Error15).
     for (QWidget* w : findChildren<QWidget*>())
-        if (!w->toolTip().isEmpty())
-            w->setToolTipDuration(30000);
+        w->setToolTipDuration(30000);
     const QStringList& headers = m_sprache->liveGridHeaders();
     for (int c = 0; c < 6 && c < headers.size(); ++c)
         TabSheet1->StringGrid1->horizontalHeaderItem(c)->setText(headers[c]);

@@ -359,6 +359,7 @@ TEST_F(DesktopTest, TranslucencyControlsHintWithoutAnAdapter)
     EXPECT_EQ(t->Einstellungen_Tranz_CheckBox->toolTip(), errorText("Error15"));
     t->TranzValue_TrackBar->setValue(100);
     EXPECT_EQ(t->TranzValue_TrackBar->toolTip(), errorText("Error15"));
+    EXPECT_EQ(t->TranzValue_TrackBar->toolTipDuration(), 30000) << "a hint given later stays as long";
 
     t->Einstellungen_Nic_ComboBox->setCurrentIndex(1);
     form.Einstellungen_Nic_ComboBoxSelect(1);
