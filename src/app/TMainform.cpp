@@ -219,7 +219,7 @@ void TMainform::buildWindow()
     buildMenus();
     this->layout()->setSizeConstraint(QLayout::SetFixedSize);
     m_windows = std::make_unique<WindowBehaviour>(*this, g, m_services.notificationArea);
-    setWindowFlags(WindowBehaviour::mainWindowFlags(m_windows->trayPresent()));
+    setWindowFlags(WindowBehaviour::mainWindowFlags(m_windows->iconShown()));
 
     NicEngine = namedTimer(this, "NicEngine", 1000);
     DfuEngine = namedTimer(this, "DfuEngine", 1000);
@@ -336,13 +336,13 @@ void TMainform::applyLanguage()
         else if (auto* action = findChild<QAction*>(t.control))
             action->setText(t.text);
     }
-    // Hints stay up long enough to be read.
+    // Hints stay up long enough to be read, also those given later (Error15).
     for (QWidget* w : findChildren<QWidget*>())
-        if (!w->toolTip().isEmpty())
-            w->setToolTipDuration(30000);
+        w->setToolTipDuration(30000);
     const QStringList& headers = m_sprache->liveGridHeaders();
     for (int c = 0; c < 6 && c < headers.size(); ++c)
         TabSheet1->StringGrid1->horizontalHeaderItem(c)->setText(headers[c]);
+    TabSheet1->fitColumnsToHeaders();
     QComboBox* update = TabSheet2->Update_ComboBox;
     const int selected = update->currentIndex();
     update->clear();
