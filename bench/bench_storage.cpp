@@ -2,8 +2,10 @@
 #include "acquisition/TNic.h"
 #include "desktop/ExceptionLog.h"
 #include "storage/Database.h"
+#include "storage/PendingBookings.h"
 #include "storage/Provisioning.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -52,5 +54,40 @@ void BM_BookAllAdapters(benchmark::State& state)
     clearLogVersionTexts();
 }
 BENCHMARK(BM_BookAllAdapters)->Unit(benchmark::kMillisecond);
+
+// The start after a long database outage on a machine with many adapters: a
+// pending file of state.range(0) lines (one per adapter and day) is read.
+void BM_LoadPendingFile(benchmark::State& state)
+{
+    constexpr int kAdapters = 16;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("netzpegel.cache.pending"));
+    SampleContext context;
+    std::vector<std::unique_ptr<TNic>> nics;
+    std::vector<TNic*> v;
+    for (int i = 0; i < kAdapters; ++i) {
+        nics.push_back(std::make_unique<TNic>(&context));
+        nics.back()->Index = QStringLiteral("%1").arg(i + 1, 8, 16, QLatin1Char('0'));
+        v.push_back(nics.back().get());
+    }
+    QByteArray text;
+    const QDate first(2020, 1, 1);
+    for (int line = 0; line < state.range(0); ++line)
+        text += v[static_cast<size_t>(line % kAdapters)]->Index.toUtf8() + '\t'
+            + first.addDays(line / kAdapters).toString(Qt::ISODate).toLatin1() + "\t123456789\t98765\n";
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(text);
+        f.close();
+        PendingBookings pending;
+        state.ResumeTiming();
+        pending.attachFile(path, v);
+        benchmark::DoNotOptimize(pending.bookings().size());
+    }
+    state.counters["lines"] = static_cast<double>(state.range(0));
+}
+BENCHMARK(BM_LoadPendingFile)->Arg(1000)->Arg(2000)->Arg(8000)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -9,12 +9,14 @@ std::vector<TNic*> rollOverDay(QDate& tagesdatum, const QDate& today, const std:
 {
     std::vector<TNic*> failed;
     if (!pending.isEmpty())
-        pending.retry();
+        pending.retry(PendingBookings::kUiThreadRetryWaitMs);
     if (tagesdatum == today)
         return failed;
     for (TNic* nic : v) {
-        if (!nic->save_traffic(dayNumberOf(tagesdatum))) {
+        BookingFailure failure;
+        if (!nic->save_traffic(dayNumberOf(tagesdatum), failure)) {
             pending.add(nic, tagesdatum, nic->get_gesamt_received(), nic->get_gesamt_send());
+            pending.logFailure(*nic, tagesdatum, failure);
             failed.push_back(nic);
         }
         // Only the totals start again; the previous raw values carry on.

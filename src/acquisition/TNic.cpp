@@ -170,14 +170,27 @@ void TNic::set_alte_werte(long double send, long double received)
     sampled_received = true;
 }
 
+QDate TNic::today() const
+{
+    return (m_clock ? *m_clock : SystemClock::instance()).today();
+}
+
 bool TNic::save_traffic(double day)
+{
+    BookingFailure failure;
+    if (save_traffic(day, failure))
+        return true;
+    LogException(failure.message, failure.className);
+    return false;
+}
+
+bool TNic::save_traffic(double day, BookingFailure& failure)
 {
     const QString prefix = QStringLiteral("Exception in Funktion 'TNic::save_traffic()' (Index %1) in Datei TNic| Genaue Meldung: ").arg(Index);
     try {
         if (!m_db)
             throw DatabaseError(QStringLiteral("no database connection"));
-        const Clock& clock = m_clock ? *m_clock : SystemClock::instance();
-        const QDate date = day == 0 ? clock.today() : dateOfDayNumber(day);
+        const QDate date = day == 0 ? today() : dateOfDayNumber(day);
         if (!date.isValid())
             throw DatabaseError(QStringLiteral("%1 is not a date value").arg(day));
         // Find and add in one write transaction: nothing can slip in between,
@@ -197,10 +210,10 @@ bool TNic::save_traffic(double day)
         transaction.commit();
         return true;
     } catch (const std::exception& e) {
-        LogException(e, prefix);
+        failure = {prefix + QString::fromUtf8(e.what()), exceptionClassName(e)};
     } catch (...) {
-        LogException(QStringLiteral("Unspezifizierte Exception in Funktion 'TNic::save_traffic()' (Index %1) in Datei TNic").arg(Index),
-                     QStringLiteral("Exception"));
+        failure = {QStringLiteral("Unspezifizierte Exception in Funktion 'TNic::save_traffic()' (Index %1) in Datei TNic").arg(Index),
+                   QStringLiteral("Exception")};
     }
     return false;
 }

@@ -2,11 +2,19 @@
 
 #include "acquisition/IfRow.h"
 
+#include <QDate>
 #include <QString>
 #include <cstdint>
 
 class Clock;
 class Database;
+
+// Why a booking failed: the log entry's message and class name.
+struct BookingFailure
+{
+    QString message;
+    QString className;
+};
 
 // Values of the main window that every sample reads at the moment it is taken.
 struct SampleContext
@@ -56,11 +64,14 @@ public:
     void setDatabase(Database* db) { m_db = db; }
     Database* database() const { return m_db; }
     void setClock(const Clock* clock) { m_clock = clock; }
+    QDate today() const;
 
     // Adds both totals to the traffic row of `day` (a date value; 0 is today)
     // and leaves the totals as they are. False, with a log entry, on failure;
     // the stored row is then unchanged.
     bool save_traffic(double day);
+    // The same without the log entry: the caller gets the failure to log as it sees fit.
+    bool save_traffic(double day, BookingFailure& failure);
     // Settings members from and to the settings row; false without a message.
     bool load_settings();
     bool save_settings();

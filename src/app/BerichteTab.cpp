@@ -25,6 +25,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 QProgressBar* progressBar(QWidget* parent, const char* name)
@@ -174,7 +176,8 @@ void BerichteTab::Berichte_Erstellen_ButtonClick()
     });
     connect(run, &TBericht::adapterProgress, this, [this, run](int position, int maximum) {
         if (Bericht == run) {
-            Berichte_ESPG->setMaximum(maximum);
+            // An adapter without rows gets an empty bar: a 0..0 range is Qt's endless busy animation.
+            Berichte_ESPG->setMaximum(std::max(maximum, 1));
             Berichte_ESPG->setValue(position);
         }
     });

@@ -12,6 +12,10 @@ class LiveDatenTab : public QWidget
 public:
     explicit LiveDatenTab(QWidget* parent = nullptr);
 
+    // Widens the columns whose header text would be cut off, taking the room
+    // from columns that have some to spare, so the grid keeps its width.
+    void fitColumnsToHeaders();
+
     QTableWidget* StringGrid1;
     QLabel* dfulabel;
 };

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
-
-class QWidget;
+#include <QWidget>
 
 // Where the main window's message boxes go: real boxes in the program,
 // a recorder in tests (a modal box would block an offscreen test).
@@ -25,7 +25,7 @@ public:
     bool ask(const QString& text) override;
 
 private:
-    QWidget* m_parent;
+    QPointer<QWidget> m_parent; // boxes outlive the window on the way out
 };
 
 // Messages as lines on standard error, for runs without anyone to click OK

@@ -1,5 +1,8 @@
 #include "app/NetzpegelApplication.h"
 
+#include "app/MessageSink.h"
+#include "desktop/UnhandledFailure.h"
+
 NetzpegelApplication::NetzpegelApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
@@ -11,11 +14,48 @@ bool NetzpegelApplication::notify(QObject* receiver, QEvent* event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
-        if (m_handler)
-            m_handler(sender, &e);
+        handle(sender, &e);
     } catch (...) {
-        if (m_handler)
-            m_handler(sender, nullptr);
+        handle(sender, nullptr);
     }
     return false;
+}
+
+void NetzpegelApplication::handle(const QString& senderClass, const std::exception* e)
+{
+    if (m_handler) {
+        try {
+            m_handler(senderClass, e);
+            return;
+        } catch (...) {
+            // The handler failed on its way: the original failure is still told.
+        }
+    }
+    reportUnhandled(senderClass, e);
+    m_failed = true;
+    // Ends every running loop; runGuarded() turns what was started into code 1.
+    QCoreApplication::exit(1);
+}
+
+void NetzpegelApplication::reportUnhandled(const QString& senderClass, const std::exception* e)
+{
+    const QString text = logUnhandledFailure(senderClass, e);
+    StderrMessageSink fallback;
+    (m_messages ? m_messages : &fallback)->show(MessageSink::Icon::Error, text);
+}
+
+int NetzpegelApplication::runGuarded(const std::function<int()>& start)
+{
+    m_failed = false;
+    int code = 1;
+    try {
+        code = start();
+    } catch (const std::exception& e) {
+        reportUnhandled(QString::fromLatin1(metaObject()->className()), &e);
+        return 1;
+    } catch (...) {
+        reportUnhandled(QString::fromLatin1(metaObject()->className()), nullptr);
+        return 1;
+    }
+    return m_failed ? 1 : code;
 }

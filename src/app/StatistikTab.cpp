@@ -144,6 +144,9 @@ void StatistikTab::applyLanguage(const TSprache& sprache)
     SearchType_ComboBox->clear();
     SearchType_ComboBox->addItems(sprache.searchTypeItems());
     SearchType_ComboBox->setCurrentIndex(0);
+    // The box now says own dates: a preset chosen before must not leave the fields shut.
+    VonEdit->setEnabled(true);
+    BisEdit->setEnabled(true);
 }
 
 void StatistikTab::TabSheet3Show()
@@ -203,9 +206,12 @@ void StatistikTab::Nic_ComboBoxSelect(int index)
     if (table.isEmpty() || nic == entries.end())
         return;
     request.table = table;
-    // The running totals are read here, on the thread that counts them.
+    // The running totals are read here, on the thread that counts them, with
+    // the day they belong to.
     request.unbookedReceived = (*nic)->get_gesamt_received();
     request.unbookedSent = (*nic)->get_gesamt_send();
+    if (m_context.tagesdatum && m_context.tagesdatum->isValid())
+        request.today = *m_context.tagesdatum;
 
     Nic_ComboBox->setEnabled(false);
     Bericht_Update_Button->setEnabled(false);

@@ -17,6 +17,7 @@
 #include "desktop/Autostart.h"
 #include "desktop/BasisPrio.h"
 #include "desktop/ExceptionLog.h"
+#include "desktop/UnhandledFailure.h"
 #include "desktop/ui/TrayIcon.h"
 #include "desktop/ui/WindowBehaviour.h"
 #include "graph/ui/TGraphenform.h"
@@ -223,7 +224,7 @@ void TMainform::buildWindow()
     buildMenus();
     this->layout()->setSizeConstraint(QLayout::SetFixedSize);
     m_windows = std::make_unique<WindowBehaviour>(*this, g, m_services.notificationArea);
-    setWindowFlags(WindowBehaviour::mainWindowFlags(m_windows->trayPresent()));
+    setWindowFlags(WindowBehaviour::mainWindowFlags(m_windows->iconShown()));
 
     NicEngine = namedTimer(this, "NicEngine", 1000);
     DfuEngine = namedTimer(this, "DfuEngine", 1000);
@@ -239,6 +240,7 @@ TabContext TMainform::tabContext()
     c.umrechnungsfaktor = &Umrechnungsfaktor;
     c.sprache = m_sprache.get();
     c.clock = m_services.clock;
+    c.tagesdatum = &Tagesdatum;
     c.closed = &m_closed;
     c.message = [this](MessageSink::Icon icon, const QString& text) { message(icon, text); };
     c.chooseSaveFile = m_services.chooseSaveFile;
@@ -339,13 +341,13 @@ void TMainform::applyLanguage()
         else if (auto* action = findChild<QAction*>(t.control))
             action->setText(t.text);
     }
-    // Hints stay up long enough to be read.
+    // Hints stay up long enough to be read, also those given later (Error15).
     for (QWidget* w : findChildren<QWidget*>())
-        if (!w->toolTip().isEmpty())
-            w->setToolTipDuration(30000);
+        w->setToolTipDuration(30000);
     const QStringList& headers = m_sprache->liveGridHeaders();
     for (int c = 0; c < 6 && c < headers.size(); ++c)
         TabSheet1->StringGrid1->horizontalHeaderItem(c)->setText(headers[c]);
+    TabSheet1->fitColumnsToHeaders();
     QComboBox* update = TabSheet2->Update_ComboBox;
     const int selected = update->currentIndex();
     update->clear();
@@ -445,10 +447,10 @@ void TMainform::createGraphWindow(TNic& nic, size_t position)
     g.insert(g.begin() + static_cast<std::ptrdiff_t>(position), w);
 }
 
-void TMainform::writeRestartCounters(const QByteArray& cacheContent)
+bool TMainform::replaceCache(const QByteArray& content)
 {
-    if (m_restartCounters)
-        m_restartCounters->write(v, cacheContent);
+    return m_restartCounters ? m_restartCounters->replaceCache(v, cachePath(), content)
+                             : CounterCache::replace(cachePath(), content);
 }
 
 void TMainform::stopTimers()
@@ -496,9 +498,9 @@ void TMainform::FormClose()
     if (m_started) {
         // Totals of a day that ended in the last minute belong to that day.
         rollOverDay(Tagesdatum, m_services.clock->today(), v, m_pending);
-        const ShutdownBookingResult booking = bookAtShutdown(v, m_pending, cachePath(), m_services.clock->today());
-        // Written before any message: a kill while one is open keeps the files consistent.
-        writeRestartCounters(booking.cacheContent);
+        // Files written before any message: a kill while one is open keeps them consistent.
+        const ShutdownBookingResult booking =
+            bookAtShutdown(v, m_pending, cachePath(), m_services.clock->today(), m_restartCounters.get());
         for (TNic* nic : booking.failed)
             message(MessageSink::Icon::Error, entryText(QStringLiteral("Error10"), *nic));
         for (size_t i = 0; i < v.size(); ++i) {
@@ -544,8 +546,11 @@ void TMainform::ReleaseAll()
 
 void TMainform::ApplicationException(const QString& senderClass, const std::exception* e)
 {
-    if (m_closed)
+    if (m_closed) {
+        // Everything is booked and released already; the failure is still logged.
+        logUnhandledFailure(senderClass, e);
         return;
+    }
     const QString what = e ? QString::fromUtf8(e->what()) : QStringLiteral("Unbekannte Ausnahme");
     const QString className = e ? exceptionClassName(*e) : QStringLiteral("Exception");
     stopWorkers();
@@ -570,11 +575,9 @@ void TMainform::ApplicationException(const QString& senderClass, const std::exce
 
     // Book like a normal close: the cache goes once all is booked, or keeps what is not.
     m_closed = true;
-    QByteArray cacheContent;
     if (m_started && DBc) {
         rollOverDay(Tagesdatum, m_services.clock->today(), v, m_pending);
-        cacheContent = bookAtShutdown(v, m_pending, cachePath(), m_services.clock->today()).cacheContent;
-        writeRestartCounters(cacheContent);
+        bookAtShutdown(v, m_pending, cachePath(), m_services.clock->today(), m_restartCounters.get());
     }
     if (DBc)
         DBc->close();

@@ -201,7 +201,8 @@ private:
     void writeGridRow(int row, const LiveGridRow& cells);
     void refillAdapterChooser();
     int selectedEntry() const;
-    void writeRestartCounters(const QByteArray& cacheContent);
+    // The cache file holds `content` from now on (deleted when empty), with the counters file beside it.
+    bool replaceCache(const QByteArray& content);
     void persistBookedState();
     void stopTimers();
     // Stops a running statistics query and report before anything they use goes.

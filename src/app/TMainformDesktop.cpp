@@ -80,7 +80,7 @@ void TMainform::connectDesktop()
     connect(Tray, &TrayIcon::clicked, this, &TMainform::CoolTrayIcon1Click);
     connect(TabSheet2->Autostart_CheckBox, &QCheckBox::clicked, this, &TMainform::Autostart_CheckBoxClick);
     connect(TabSheet2->Basisprio_TrackBar, &QSlider::valueChanged, this, &TMainform::Basisprio_TrackBarChange);
-    Tray->showIfAvailable(m_windows->trayPresent());
+    Tray->showIfAvailable(m_windows->iconShown());
 }
 
 void TMainform::createDesktopServices()

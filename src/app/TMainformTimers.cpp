@@ -15,8 +15,6 @@
 #include "storage/CounterCache.h"
 
 #include <QCheckBox>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
@@ -146,16 +144,12 @@ void TMainform::DatumsprueftimerTimer()
 
 void TMainform::persistBookedState()
 {
-    QByteArray written;
+    // The cache goes on with the new day's totals, or goes: one left from before
+    // would bring booked totals back.
     if (CacheToHDDTimer->isActive() && Tagesdatum == m_services.clock->today()
-        && CounterCache::write(cachePath(), v, Tagesdatum, &written)) {
-        writeRestartCounters(written);
+        && replaceCache(CounterCache::content(v, Tagesdatum)))
         return;
-    }
-    // No cache written: one left from before would bring booked totals back.
-    if (!CacheDateiname.isEmpty() && QFileInfo(cachePath()).isFile())
-        QFile::remove(cachePath());
-    writeRestartCounters({});
+    replaceCache({});
 }
 
 void TMainform::CacheToHDDTimerTimer()
@@ -166,9 +160,7 @@ void TMainform::CacheToHDDTimerTimer()
         DatumsprueftimerTimer();
         return;
     }
-    QByteArray written;
-    if (CounterCache::write(cachePath(), v, m_services.clock->today(), &written))
-        writeRestartCounters(written);
+    replaceCache(CounterCache::content(v, m_services.clock->today()));
 }
 
 void TMainform::CacheIntervalEditChange(const QString& text)

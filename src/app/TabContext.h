@@ -2,6 +2,7 @@
 
 #include "app/MessageSink.h"
 
+#include <QDate>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -19,6 +20,9 @@ struct TabContext
     const int* umrechnungsfaktor = nullptr;
     const TSprache* sprache = nullptr;
     const Clock* clock = nullptr;
+    // The day whose traffic the running totals hold (`Tagesdatum`): after
+    // midnight, until the minute's check books it, still the day before.
+    const QDate* tagesdatum = nullptr;
     // True once the window has closed; a dialog that returns must look.
     const bool* closed = nullptr;
     std::function<void(MessageSink::Icon, const QString&)> message;

@@ -11,6 +11,7 @@
 #include "desktop/DesktopUrlOpener.h"
 #include "desktop/SetpriorityProcessPriority.h"
 #include "desktop/StartupPages.h"
+#include "desktop/UnhandledFailure.h"
 #include "desktop/XdgAutostartFolder.h"
 #include "desktop/ui/SystemTrayNotificationArea.h"
 #include "desktop/ui/WindowBehaviour.h"
@@ -38,7 +39,73 @@ std::optional<int> runWithoutWindow(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("netzpegel"));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return runCommandLine(arguments, out, err);
+    // A failure is logged like any other and told on standard error.
+    const QString sender = QString::fromLatin1(app.metaObject()->className());
+    try {
+        return runCommandLine(arguments, out, err);
+    } catch (const std::exception& e) {
+        logUnhandledFailure(sender, &e);
+        err << "netzpegel: " << e.what() << '\n';
+    } catch (...) {
+        logUnhandledFailure(sender, nullptr);
+        err << "netzpegel: unknown failure\n";
+    }
+    return 1;
+}
+
+// The monitor with its window; every failure on the way reaches the application.
+int runMonitor(NetzpegelApplication& app, MessageSink& messages)
+{
+    SingleInstance instance(programFolder());
+    if (!instance.tryLock()) {
+        instance.askRunningToRaise();
+        messages.show(MessageSink::Icon::None, QStringLiteral("Netzpegel ist bereits aktiv!"));
+        return 0;
+    }
+
+    NetlinkInterfaceTable interfaceTable;
+    NetlinkInterfaceTable dialupTable; // its own socket: the two engines tick apart
+    PppDialupSource dialup(dialupTable);
+    SystemClock clock;
+    MainformServices services;
+    services.interfaceTable = &interfaceTable;
+    services.dialupSource = &dialup;
+    services.clock = &clock;
+    services.messages = &messages;
+    XdgAutostartFolder autostart;
+    SetpriorityProcessPriority priority;
+    DesktopUrlOpener opener;
+    SystemTrayNotificationArea notificationArea;
+    services.autostartFolder = &autostart;
+    services.priority = &priority;
+    services.opener = &opener;
+    services.notificationArea = &notificationArea;
+
+    // Signals caught from here on wait for the event loop, which closes the window in order.
+    UnixSignals unixSignals;
+    TMainform form(services, QApplication::arguments().mid(1));
+    if (!form.started() || app.failed())
+        return 1;
+    if (auto* boxes = dynamic_cast<MessageBoxSink*>(&messages))
+        boxes->setParent(&form);
+    app.setExceptionHandler([&form](const QString& sender, const std::exception* e) {
+        form.ApplicationException(sender, e);
+    });
+
+    instance.listen();
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &form, [&form] { form.windows().showMain(); });
+    QObject::connect(&unixSignals, &UnixSignals::terminationRequested, &form, &QWidget::close);
+    if (unixSignals.requested()) // asked to end while a start-up message was open
+        QTimer::singleShot(0, &form, &QWidget::close);
+    // The end of the session books the day like closing the window.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form] { form.close(); });
+    QApplication::setQuitOnLastWindowClosed(false);
+    form.showAtStart();
+    // Library pages only the start-up used go back once the first samples are shown.
+    QTimer::singleShot(3000, &form, [] { StartupPages::release(); });
+    const int code = app.exec();
+    app.setExceptionHandler({}); // the window goes before the application
+    return code;
 }
 
 } // namespace
@@ -56,53 +123,6 @@ int main(int argc, char** argv)
         messages = std::make_unique<MessageBoxSink>();
     else
         messages = std::make_unique<StderrMessageSink>();
-
-    SingleInstance instance(programFolder());
-    if (!instance.tryLock()) {
-        instance.askRunningToRaise();
-        messages->show(MessageSink::Icon::None, QStringLiteral("Netzpegel ist bereits aktiv!"));
-        return 0;
-    }
-
-    NetlinkInterfaceTable interfaceTable;
-    NetlinkInterfaceTable dialupTable; // its own socket: the two engines tick apart
-    PppDialupSource dialup(dialupTable);
-    SystemClock clock;
-    MainformServices services;
-    services.interfaceTable = &interfaceTable;
-    services.dialupSource = &dialup;
-    services.clock = &clock;
-    services.messages = messages.get();
-    XdgAutostartFolder autostart;
-    SetpriorityProcessPriority priority;
-    DesktopUrlOpener opener;
-    SystemTrayNotificationArea notificationArea;
-    services.autostartFolder = &autostart;
-    services.priority = &priority;
-    services.opener = &opener;
-    services.notificationArea = &notificationArea;
-
-    // Signals caught from here on wait for the event loop, which closes the window in order.
-    UnixSignals unixSignals;
-    TMainform form(services, QApplication::arguments().mid(1));
-    if (!form.started())
-        return 1;
-    if (auto* boxes = dynamic_cast<MessageBoxSink*>(messages.get()))
-        boxes->setParent(&form);
-    app.setExceptionHandler([&form](const QString& sender, const std::exception* e) {
-        form.ApplicationException(sender, e);
-    });
-
-    instance.listen();
-    QObject::connect(&instance, &SingleInstance::raiseRequested, &form, [&form] { form.windows().showMain(); });
-    QObject::connect(&unixSignals, &UnixSignals::terminationRequested, &form, &QWidget::close);
-    if (unixSignals.requested()) // asked to end while a start-up message was open
-        QTimer::singleShot(0, &form, &QWidget::close);
-    // The end of the session books the day like closing the window.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form] { form.close(); });
-    QApplication::setQuitOnLastWindowClosed(false);
-    form.showAtStart();
-    // Library pages only the start-up used go back once the first samples are shown.
-    QTimer::singleShot(3000, &form, [] { StartupPages::release(); });
-    return app.exec();
+    app.setMessages(messages.get());
+    return app.runGuarded([&] { return runMonitor(app, *messages); });
 }

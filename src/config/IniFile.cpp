@@ -1,11 +1,11 @@
 #include "config/IniFile.h"
 
+#include "config/FileReplace.h"
 #include "config/IniDocument.h"
 #include "config/ProgramFolder.h"
 
 #include <QFile>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <cctype>
 #include <limits>
@@ -42,11 +42,11 @@ void write(const QString& section, const QString& key, const QByteArray& value, 
         throw IniError(QStringLiteral("[%1] %2: the value does not fit on one line").arg(section, key).toStdString());
     IniDocument doc = load(path);
     doc.setValue(section.toUtf8(), key.toUtf8(), value);
-    // Written beside and renamed over, so a crash never leaves half a file.
-    QSaveFile f(resolve(path));
-    f.setDirectWriteFallback(true); // a read-only folder with a writable file still saves
-    if (!f.open(QIODevice::WriteOnly) || f.write(doc.serialize()) < 0 || !f.commit())
-        throw IniError(QStringLiteral("%1: %2").arg(f.fileName(), f.errorString()).toStdString());
+    // Written beside and renamed over, so a crash or a full disk never leaves half a
+    // file; a read-only folder with a writable file still saves.
+    QString error;
+    if (!replaceFile(resolve(path), doc.serialize(), true, &error))
+        throw IniError(QStringLiteral("%1: %2").arg(resolve(path), error).toStdString());
 }
 
 } // namespace

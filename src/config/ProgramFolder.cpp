@@ -1,5 +1,7 @@
 #include "config/ProgramFolder.h"
 
+#include "config/FileReplace.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -54,14 +56,10 @@ QStringList layDownShippedFiles(const QString& folder, const QString& only)
             continue;
         QDir().mkpath(QFileInfo(target).absolutePath());
         QFile in(source);
-        QFile out(target);
-        // NewOnly: a file that appeared meanwhile is still never overwritten.
-        if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::NewOnly)
-            || out.write(in.readAll()) != in.size()) {
-            errors << QStringLiteral("%1: %2").arg(target, out.errorString());
-            continue;
-        }
-        out.setPermissions(out.permissions() | QFileDevice::WriteOwner);
+        QString error = QStringLiteral("cannot be read from the program");
+        // A file that appeared meanwhile is still never overwritten.
+        if (!in.open(QIODevice::ReadOnly) || !createFile(target, in.readAll(), &error))
+            errors << QStringLiteral("%1: %2").arg(target, error);
     }
     return errors;
 }

@@ -91,8 +91,13 @@ bool TSprache::LadenVon(const QString& path)
     const QByteArray data = f.readAll();
     if (f.error() != QFileDevice::NoError)
         return false;
-    take(IniDocument::parse(data));
+    loadText(data);
     return true;
+}
+
+void TSprache::loadText(const QByteArray& content)
+{
+    take(IniDocument::parse(content));
 }
 
 void TSprache::take(const IniDocument& doc)

@@ -45,6 +45,8 @@ public:
     // name to save. A missing file gives empty texts and true; a file that
     // exists but cannot be read gives false and changes no text.
     bool Laden(const QString& fileName);
+    // Takes the texts of a language file's content, whatever it holds.
+    void loadText(const QByteArray& content);
     // Loads the file at `path` (a resource too) and changes neither the name
     // to save nor the path. Same results as Laden.
     bool LadenVon(const QString& path);

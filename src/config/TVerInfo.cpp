@@ -98,7 +98,14 @@ bool TVerInfo::Lesen(const QString& fileName)
     if (!f.open(QIODevice::ReadOnly))
         return false;
     const QByteArray data = f.readAll();
-    if (f.error() != QFileDevice::NoError || !hasBlocks(data))
+    if (f.error() != QFileDevice::NoError)
+        return false;
+    return readResource(data);
+}
+
+bool TVerInfo::readResource(const QByteArray& data)
+{
+    if (!hasBlocks(data))
         return false;
     const IniDocument doc = IniDocument::parse(data);
 

@@ -19,6 +19,8 @@ public:
     // in) when no such file exists or it is the running executable. False, and
     // no text changed, when there is no resource or it cannot be read.
     bool Lesen(const QString& fileName);
+    // The same for a resource's text.
+    bool readResource(const QByteArray& data);
 
     const QStringList& UpdateInfo() const { return m_updateInfo; }
     void setUpdateInfo(int index, const QString& text);

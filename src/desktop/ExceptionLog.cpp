@@ -125,6 +125,12 @@ void clearLogVersionTexts()
     state().versions.reset();
 }
 
+bool hasLogVersionTexts()
+{
+    QMutexLocker lock(&state().mutex);
+    return state().versions.has_value();
+}
+
 void setLogDbVersion(const QString& dbVersion)
 {
     QMutexLocker lock(&state().mutex);

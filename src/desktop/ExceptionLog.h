@@ -32,6 +32,7 @@ void LogException(const std::exception& e, const QString& prefix = {}, const QSt
 
 void setLogVersionTexts(const LogVersionTexts& texts);
 void clearLogVersionTexts();
+bool hasLogVersionTexts();
 // The database version as the migration read it (or upgraded it to).
 void setLogDbVersion(const QString& dbVersion);
 QString logDbVersion();

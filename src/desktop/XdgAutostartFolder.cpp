@@ -1,8 +1,9 @@
 #include "desktop/XdgAutostartFolder.h"
 
+#include "config/FileReplace.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 XdgAutostartFolder::XdgAutostartFolder(const QString& folder)
@@ -26,10 +27,7 @@ bool XdgAutostartFolder::write(const QString& fileName, const QByteArray& conten
     if (!QDir().mkpath(m_folder))
         return false;
     // Written aside and renamed: the desktop never starts half an entry.
-    QSaveFile f(QDir(m_folder).filePath(fileName));
-    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
-        return false;
-    return f.commit();
+    return replaceFile(QDir(m_folder).filePath(fileName), content);
 }
 
 bool XdgAutostartFolder::remove(const QString& fileName)

@@ -32,15 +32,23 @@ QString BerichtDocument::escaped(const QString& text)
 {
     QString out;
     out.reserve(text.size());
-    for (const QChar c : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
         switch (c.unicode()) {
         case u'&': out += QLatin1String("&amp;"); break;
         case u'<': out += QLatin1String("&lt;"); break;
         case u'>': out += QLatin1String("&gt;"); break;
+        // Not characters of an XML document at all; interface names can hold them.
+        case 0xFFFE:
+        case 0xFFFF: break;
         default:
-            // Control characters are not allowed in an XML document at all.
-            if (c.unicode() >= 0x20 || c == QLatin1Char('\t'))
+            if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
                 out += c;
+                out += text[++i];
+            } else if (!c.isSurrogate() && (c.unicode() >= 0x20 || c == QLatin1Char('\t'))) {
+                // Control characters are not allowed either.
+                out += c;
+            }
         }
     }
     return out;

@@ -6,6 +6,7 @@
 #include "reports/BerichtSink.h"
 #include "reports/LocaleTexts.h"
 #include "reports/ReportFile.h"
+#include "storage/Database.h"
 
 #include <cmath>
 #include <exception>
@@ -77,7 +78,7 @@ bool runBericht(Database& db, const std::vector<BerichtAdapter>& adapters, const
         doc.closing(clock.now());
         if (sink.stopRequested())
             throw Stopped();
-        writeReportFile(options.path, doc.lines());
+        writeReportFile(options.path, doc.lines(), db.filePath());
     } catch (const Stopped&) {
         return false;
     } catch (const std::exception& e) {

@@ -1,9 +1,10 @@
 #include "reports/ReportFile.h"
 
+#include "config/FileReplace.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <stdexcept>
 
@@ -14,14 +15,35 @@ namespace {
     throw std::runtime_error(QStringLiteral("The report file \"%1\" cannot be written: %2").arg(path, reason).toStdString());
 }
 
+// Where `path` leads: links resolved where the file exists, else its clean absolute path.
+QString whereItIs(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+// A mistyped path must not replace years of history (nor the journal the
+// running monitor writes through).
+bool isDatabaseFile(const QString& path, const QString& databasePath)
+{
+    const QString target = whereItIs(path);
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        if (target == whereItIs(databasePath + QLatin1String(suffix)))
+            return true;
+    return false;
+}
+
 } // namespace
 
-void writeReportFile(const QString& path, const QStringList& lines)
+void writeReportFile(const QString& path, const QStringList& lines, const QString& databasePath)
 {
     if (path.trimmed().isEmpty())
         fail(path, QStringLiteral("no file name is given"));
     if (QFileInfo(path).isDir())
         fail(path, QStringLiteral("it is a folder"));
+    if (!databasePath.isEmpty() && isDatabaseFile(path, databasePath))
+        fail(path, QStringLiteral("it is the traffic database the report reads"));
     QByteArray bytes;
     qsizetype size = 0;
     for (const QString& line : lines)
@@ -31,13 +53,9 @@ void writeReportFile(const QString& path, const QStringList& lines)
         bytes += line.toUtf8();
         bytes += "\r\n";
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        fail(path, file.errorString());
-    if (file.write(bytes) != bytes.size())
-        fail(path, file.errorString());
-    if (!file.commit())
-        fail(path, file.errorString());
+    QString error;
+    if (!replaceFile(path, bytes, false, &error))
+        fail(path, error);
 }
 
 bool layDownStyleSheet(const QString& reportPath)
@@ -46,10 +64,6 @@ bool layDownStyleSheet(const QString& reportPath)
     if (QFileInfo::exists(target))
         return true;
     QFile in(QStringLiteral(":/shipped/style.css"));
-    QFile out(target);
-    // NewOnly: one that appeared meanwhile is not replaced either.
-    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return false;
-    const QByteArray css = in.readAll();
-    return out.write(css) == css.size();
+    // One that appeared meanwhile is not replaced either.
+    return in.open(QIODevice::ReadOnly) && createFile(target, in.readAll());
 }

@@ -19,6 +19,8 @@ struct StatistikRequest
     QString table;
     std::optional<QDate> from;
     std::optional<QDate> to;
+    // The day the unbooked traffic belongs to: today, or the day before in the
+    // minute after midnight until that day is booked.
     QDate today;
     // Counted since the last booking; added to today's row, which is listed
     // with it alone when nothing of today is stored yet.

@@ -1,13 +1,13 @@
 #include "storage/CounterCache.h"
 
 #include "acquisition/TNic.h"
+#include "config/FileReplace.h"
 #include "storage/DayNumber.h"
 #include "storage/PendingBookings.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -49,7 +49,7 @@ void bookAbsent(const QString& index, const QDate& day, long double received, lo
 {
     if (pending.owes(index, day))
         return; // taken from these running totals later than this file
-    if (database && bookOwed(database, index, day, received, send))
+    if (database && bookOwed(database, index, index, day, received, send))
         return;
     pending.addAbsent(index, day, received, send);
 }
@@ -68,26 +68,55 @@ QByteArray content(const std::vector<TNic*>& v, const QDate& today)
     return text.toUtf8();
 }
 
+bool replace(const QString& path, const QByteArray& content)
+{
+    // An empty name makes the path the program folder: the cache is off, there is no file.
+    const bool noFile = path.isEmpty() || QFileInfo(path).isDir();
+    if (content.isEmpty())
+        return noFile || !QFileInfo::exists(path) || QFile::remove(path);
+    if (noFile)
+        return false;
+    return replaceFile(path, content);
+}
+
 bool write(const QString& path, const std::vector<TNic*>& v, const QDate& today, QByteArray* written)
 {
     const QByteArray text = content(v, today);
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size() || !f.commit())
+    if (!replace(path, text))
         return false;
     if (written)
         *written = text;
     return true;
 }
 
-int peek(const QString& path, qsizetype entries, Contents& out)
+namespace {
+
+// The file's text, or NoFile or Unreadable when there is none to read.
+int readText(const QString& path, QByteArray& text)
 {
-    out = Contents();
     QFile f(path);
     if (!f.exists() || QFileInfo(path).isDir())
         return NoFile;
     if (!f.open(QIODevice::ReadOnly))
         return Unreadable;
-    QList<QByteArray> lines = f.readAll().split('\n');
+    text = f.readAll();
+    return f.error() == QFileDevice::NoError ? Restored : Unreadable;
+}
+
+} // namespace
+
+int peek(const QString& path, qsizetype entries, Contents& out)
+{
+    out = Contents();
+    QByteArray text;
+    const int result = readText(path, text);
+    return result == Restored ? parse(text, entries, out) : result;
+}
+
+int parse(const QByteArray& text, qsizetype entries, Contents& out)
+{
+    out = Contents();
+    QList<QByteArray> lines = text.split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast(); // the last line break ends a line
     if ((lines.size() - 1) / 3 != entries)
@@ -115,12 +144,20 @@ int peek(const QString& path, qsizetype entries, Contents& out)
 int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
          QDate* fileDay, Owners* owners)
 {
+    QByteArray text;
+    const int result = readText(path, text);
+    return result == Restored ? restore(text, v, today, pending, fileDay, owners) : result;
+}
+
+int restore(const QByteArray& text, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
+            QDate* fileDay, Owners* owners)
+{
     Contents contents;
     bool byIndex = owners && !owners->indexes.isEmpty();
-    int result = byIndex ? peek(path, owners->indexes.size(), contents) : DoesNotFit;
+    int result = byIndex ? parse(text, owners->indexes.size(), contents) : DoesNotFit;
     if (result == DoesNotFit) {
         byIndex = false; // the names do not describe this file: groups go by order
-        result = peek(path, static_cast<qsizetype>(v.size()), contents);
+        result = parse(text, static_cast<qsizetype>(v.size()), contents);
     }
     if (fileDay && contents.day.isValid())
         *fileDay = contents.day;
@@ -148,8 +185,11 @@ int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, P
         if (day != today) {
             // An amount owed for that day was taken from the same running totals
             // later than this file: it holds these bytes already.
-            if (!pending.owes(nic, day) && !nic->save_traffic(dayNumberOf(day)))
+            BookingFailure failure;
+            if (!pending.owes(nic, day) && !nic->save_traffic(dayNumberOf(day), failure)) {
                 pending.add(nic, day, received, send);
+                pending.logFailure(*nic, day, failure);
+            }
             nic->set_gesamt_received(0);
             nic->set_gesamt_send(0);
         }

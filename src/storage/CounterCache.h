@@ -27,6 +27,10 @@ QByteArray content(const std::vector<TNic*>& v, const QDate& today);
 // never half of one). False on failure; `written` receives the text on success.
 bool write(const QString& path, const std::vector<TNic*>& v, const QDate& today, QByteArray* written = nullptr);
 
+// Makes the file at `path` hold `content` (replaced at once), or deletes it
+// when `content` is empty. True when the file is as asked.
+bool replace(const QString& path, const QByteArray& content);
+
 // Whom the groups of a file belong to. Known, the groups go to the entries
 // with those Indexes, wherever they stand; a group whose adapter has no entry
 // now (its interface is gone) is booked under the file's day through
@@ -43,6 +47,9 @@ struct Owners
 // `fileDay` receives the day the file was written on, once it has been read.
 int read(const QString& path, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
          QDate* fileDay = nullptr, Owners* owners = nullptr);
+// The same for the file's text.
+int restore(const QByteArray& text, const std::vector<TNic*>& v, const QDate& today, PendingBookings& pending,
+            QDate* fileDay = nullptr, Owners* owners = nullptr);
 
 // What a cache file holds, read without touching any entry.
 struct Contents
@@ -59,6 +66,8 @@ struct Contents
 // Reads the file as read() does for `entries` entries and returns the same
 // result; on Unreadable, `out` holds the groups before the bad one.
 int peek(const QString& path, qsizetype entries, Contents& out);
+// The same for the file's text.
+int parse(const QByteArray& text, qsizetype entries, Contents& out);
 
 // Where a cache that does not fit is kept: "backup_" + date + "_" + name, in
 // the same folder. Separators a date may contain become dashes.

@@ -1,5 +1,6 @@
 #include "storage/Database.h"
 
+#include "config/FileReplace.h"
 #include "config/ProgramFolder.h"
 #include "storage/DatabaseError.h"
 
@@ -88,15 +89,11 @@ QVariant columnValue(sqlite3_stmt* stmt, int i)
 QString layDownShippedDatabase(const QString& target)
 {
     QFile in(QStringLiteral(":/shipped/") + Database::fileName());
-    QFile out(target);
     if (!in.open(QIODevice::ReadOnly))
         return QStringLiteral("the shipped empty database is missing from the program");
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return out.errorString();
-    const QByteArray bytes = in.readAll();
-    if (out.write(bytes) != bytes.size())
-        return out.errorString();
-    out.setPermissions(out.permissions() | QFileDevice::WriteOwner);
+    QString error;
+    if (!createFile(target, in.readAll(), &error))
+        return error;
     return {};
 }
 

@@ -45,6 +45,7 @@ public:
     void close();
     bool isOpen() const { return m_db != nullptr; }
     void setBusyTimeout(int ms);
+    int busyTimeout() const { return m_options.busyTimeoutMs; }
 
     // One statement each, values bound to its "?" placeholders; open on demand.
     // Throw DatabaseError on any failure. exec returns the number of rows changed.

@@ -75,8 +75,9 @@ qint64 DbRow::toInt64(const QString& name) const
             return n;
     }
     const double d = std::round(toDouble(name));
-    // 2^63 itself is not representable as qint64; stay strictly inside.
-    if (d >= 9223372036854775808.0 || d < -9223372036854775808.0)
+    // 2^63 itself is not representable as qint64; stay strictly inside. Written
+    // so that NaN fails the test too: converting it would be undefined.
+    if (!(d < 9223372036854775808.0 && d >= -9223372036854775808.0))
         throw DatabaseError(QStringLiteral("column '%1' holds a number out of range").arg(name));
     return static_cast<qint64>(d);
 }

@@ -1,14 +1,12 @@
 #include "storage/ShutdownBooking.h"
 
+#include "acquisition/RestartCounters.h"
 #include "acquisition/TNic.h"
 #include "storage/CounterCache.h"
 #include "storage/PendingBookings.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 ShutdownBookingResult bookAtShutdown(const std::vector<TNic*>& v, PendingBookings& pending,
-                                     const QString& cachePath, const QDate& today)
+                                     const QString& cachePath, const QDate& today, RestartCounters* counters)
 {
     ShutdownBookingResult result;
     pending.retry();
@@ -21,17 +19,13 @@ ShutdownBookingResult bookAtShutdown(const std::vector<TNic*>& v, PendingBooking
         }
     }
     // Earlier days still owed stay in the pending file, to be booked under their own day.
-    if (result.failed.empty()) {
-        bool owed = false;
-        for (const TNic* nic : v)
-            owed = owed || nic->get_gesamt_received() != 0 || nic->get_gesamt_send() != 0;
-        if (!owed) {
-            if (!cachePath.isEmpty() && !QFileInfo(cachePath).isDir())
-                QFile::remove(cachePath);
-            return result;
-        }
-    }
-    if (!cachePath.isEmpty() && !QFileInfo(cachePath).isDir())
-        CounterCache::write(cachePath, v, today, &result.cacheContent);
+    bool owed = false;
+    for (const TNic* nic : v)
+        owed = owed || nic->get_gesamt_received() != 0 || nic->get_gesamt_send() != 0;
+    const QByteArray content = owed ? CounterCache::content(v, today) : QByteArray();
+    const bool replaced = counters ? counters->replaceCache(v, cachePath, content)
+                                   : CounterCache::replace(cachePath, content);
+    if (replaced)
+        result.cacheContent = content;
     return result;
 }

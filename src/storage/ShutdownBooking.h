@@ -6,6 +6,7 @@
 #include <vector>
 
 class PendingBookings;
+class RestartCounters;
 class TNic;
 
 // Books every entry's totals under today at the end of a run (and retries the
@@ -18,5 +19,7 @@ struct ShutdownBookingResult
     QByteArray cacheContent; // the cache left behind; empty when it was deleted
 };
 
+// With `counters`, the cache changes together with the counters file that goes with it.
 ShutdownBookingResult bookAtShutdown(const std::vector<TNic*>& v, PendingBookings& pending,
-                                     const QString& cachePath, const QDate& today);
+                                     const QString& cachePath, const QDate& today,
+                                     RestartCounters* counters = nullptr);

@@ -1,5 +1,6 @@
 #include "storage/TableMaintenance.h"
 
+#include "config/FileReplace.h"
 #include "desktop/ExceptionLog.h"
 #include "storage/Database.h"
 #include "storage/DatabaseError.h"
@@ -11,7 +12,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMap>
-#include <QSaveFile>
 
 #include <stdexcept>
 
@@ -169,10 +169,9 @@ bool isDatabaseFile(const Database& db, const QString& file)
 // Replaces `file` only once all of `bytes` is written.
 void writeWhole(const QString& file, const QByteArray& bytes)
 {
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        throw std::runtime_error(
-            QStringLiteral("%1 cannot be written: %2").arg(file, out.errorString()).toStdString());
+    QString error;
+    if (!replaceFile(file, bytes, false, &error))
+        throw std::runtime_error(QStringLiteral("%1 cannot be written: %2").arg(file, error).toStdString());
 }
 
 // Each skipped day is logged as the import of old did, but a file of

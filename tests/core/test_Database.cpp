@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 QString dbPath(const TempHome& home) { return home.file(Database::fileName()); }
@@ -149,6 +151,22 @@ TEST(Database, RowsAreReadByColumnNameWithoutRegardToCase)
     EXPECT_THROW(rows[0].value(QStringLiteral("send")), DatabaseError);
     EXPECT_EQ(rows[1].toDouble(QStringLiteral("received")), 12) << "numeric text in a REAL column";
     EXPECT_TRUE(rows[1].isNull(QStringLiteral("NOTE")));
+}
+
+TEST(DbRow, WholeNumbersOutsideTheIntegerRangeOrNotANumberAreRefused)
+{
+    const double refused[] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                              -std::numeric_limits<double>::infinity(), 9223372036854775808.0, -1e19};
+    for (const double value : refused) {
+        const DbRow row({QStringLiteral("maxspeed")}, {QVariant(value)});
+        EXPECT_THROW(row.toInt64(QStringLiteral("maxspeed")), DatabaseError) << value;
+    }
+    const DbRow text({QStringLiteral("maxspeed")}, {QVariant(QStringLiteral("nan"))});
+    EXPECT_THROW(text.toInt64(QStringLiteral("maxspeed")), DatabaseError);
+    const DbRow rounded({QStringLiteral("maxspeed")}, {QVariant(-2.5)});
+    EXPECT_EQ(rounded.toInt64(QStringLiteral("maxspeed")), -3);
+    const DbRow largest({QStringLiteral("maxspeed")}, {QVariant(-9223372036854775808.0)});
+    EXPECT_EQ(largest.toInt64(QStringLiteral("maxspeed")), std::numeric_limits<qint64>::min());
 }
 
 TEST(Database, InnerTransactionRollsBackOnlyItsOwnPart)

@@ -2,6 +2,7 @@
 #include "config/TVerInfo.h"
 #include "desktop/ApplicationExceptionLog.h"
 #include "desktop/ExceptionLog.h"
+#include "desktop/UnhandledFailure.h"
 #include "fakes/FakeClock.h"
 #include "support/QtPrinters.h"
 #include "support/TempHome.h"
@@ -9,6 +10,8 @@
 #include <QLocale>
 
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 namespace {
 
@@ -43,11 +46,18 @@ protected:
 
 TEST_F(ApplicationExceptionLogTest, BeforeTheVersionIsReadTheHeadSaysSoAndAWindowlessBlockEndsThere)
 {
-    ApplicationState state;
-    EXPECT_EQ(logged(state, QStringLiteral("100% kaputt: %1 %s %%")),
+    // The path of a failure before the main window has read its version.
+    clearLogVersionTexts();
+    const std::runtime_error failure("100% kaputt: %1 %s %%");
+    const QString message = logUnhandledFailure(QStringLiteral("TMainform"), &failure);
+    QString text = QString::fromUtf8(home.read(QStringLiteral("error.txt")));
+    text.chop(1);
+    EXPECT_EQ(text.split(QLatin1Char('\n')),
               (QStringList{" ", QString(64, '#'), "07.03.2026 21:05:04", "Mainform->Sprache = NULL",
-                           "Fehlermeldung:100% kaputt: %1 %s %%", "E->ClassName():DatabaseError",
+                           "Fehlermeldung:100% kaputt: %1 %s %%", "E->ClassName():std::runtime_error",
                            "Sender->ClassName():TMainform", "E->MethodName(E):"}));
+    // No language file here: the message still names the failure.
+    EXPECT_EQ(message, QStringLiteral("\n\n classname: std::runtime_error\n message: 100% kaputt: %1 %s %%\n help-id: 0\n methodname: "));
 }
 
 TEST_F(ApplicationExceptionLogTest, TwoAdaptersGiveElevenLinesEachAfterTheWindowState)

@@ -10,6 +10,7 @@
 #include "support/TestDatabase.h"
 #include "support/XhtmlCheck.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -267,6 +268,14 @@ TEST_F(BerichtDocumentTest, NamesAndTextsAreEscapedSoTheReportStaysValid)
     EXPECT_EQ(lines[4], "<title>Netz &amp; &lt;Pegel&gt; – Verkehrsbericht</title>");
     EXPECT_EQ(lines[9], "<h1>a&lt;b&gt;&amp;c(00000002) </h1>");
     EXPECT_EQ(xhtmlProblems(options.path), QString());
+
+    // Interface names are bytes: U+FFFF and U+FFFE decode from them, and XML allows neither.
+    // A lone surrogate goes too; a pair (an emoji) stays.
+    adapters[1].name = QStringLiteral("eth") + QChar(0xFFFF) + QChar(0xFFFE) + QStringLiteral("\r\n0") + QChar(0xD800)
+        + QString::fromUtf8("\xF0\x9F\x98\x80");
+    ASSERT_TRUE(run());
+    EXPECT_EQ(fileLines()[9], QString::fromUtf8("<h1>eth0\xF0\x9F\x98\x80(00000002) </h1>"));
+    EXPECT_EQ(xhtmlProblems(options.path), QString());
 }
 
 TEST_F(BerichtDocumentTest, DecimalSeparatorIsTheUsersEverywhere)
@@ -319,6 +328,40 @@ TEST_F(BerichtDocumentTest, FailuresEndTheRunAndKeepTheEarlierReport)
         options = keptOptions;
         adapters = keptAdapters;
     }
+}
+
+TEST_F(BerichtDocumentTest, ALockedDatabaseEndsTheRunAfterTheWaitAndKeepsTheEarlierReport)
+{
+    home.write("bericht.htm", "earlier report");
+    // Another program holds the file's write lock (without the write-ahead log readers wait for it).
+    Database locker(dbPath());
+    locker.query(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    locker.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    Database::Options reading = Database::readOnlyOptions();
+    reading.busyTimeoutMs = 100;
+    Database db(dbPath(), reading);
+    EXPECT_FALSE(runBericht(db, adapters, options, sprache, clock, sink));
+    ASSERT_FALSE(sink.lines.isEmpty());
+    EXPECT_TRUE(sink.lines.last().contains("locked")) << sink.lines.last().toStdString();
+    EXPECT_EQ(home.read("bericht.htm"), "earlier report");
+}
+
+TEST_F(BerichtDocumentTest, AReportNeverReplacesTheDatabaseItReads)
+{
+    const QByteArray before = home.read("Datenbank.mdb");
+    ASSERT_TRUE(QDir(home.folder()).mkdir("sub"));
+    for (const QString& path : {dbPath(), home.folder() + "sub/../Datenbank.mdb", dbPath() + "-wal",
+                                dbPath() + "-journal"}) {
+        SCOPED_TRACE(path.toStdString());
+        sink = RecordingSink();
+        options.path = path;
+        Database db(dbPath(), Database::readOnlyOptions()); // as the window and the command line read it
+        EXPECT_FALSE(runBericht(db, adapters, options, sprache, clock, sink));
+        ASSERT_FALSE(sink.lines.isEmpty());
+        EXPECT_TRUE(sink.lines.last().contains("database")) << sink.lines.last().toStdString();
+    }
+    EXPECT_EQ(home.read("Datenbank.mdb"), before);
+    EXPECT_FALSE(QFileInfo::exists(dbPath() + "-journal"));
 }
 
 TEST_F(BerichtDocumentTest, StyleSheetIsLaidDownBesideTheReportButNeverReplaced)

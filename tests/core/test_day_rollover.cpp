@@ -21,6 +21,8 @@
 #include <memory>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QDate kDay(2026, 12, 8);
@@ -188,6 +190,81 @@ TEST_F(DayRolloverTest, PendingAmountsOfOneDayAddUpAndDifferentDaysStayApart)
     EXPECT_EQ(days(a).size(), 2);
 }
 
+// Failure blocks in error.txt so far.
+int loggedBlocks(const TempHome& home)
+{
+    return static_cast<int>(home.read(QStringLiteral("error.txt")).count(QString(64, QLatin1Char('#')).toUtf8()));
+}
+
+TEST_F(DayRolloverTest, AStuckBookingIsLoggedOnceADayPerCauseAndItsRetriesWaitBriefly)
+{
+    db.setBusyTimeout(5000);
+    QList<int> retryWaits; // the connection's busy timeout at each statement of a retry
+    bool retrying = false;
+    db.setStatementObserver([&](const QString&) {
+        if (retrying)
+            retryWaits << db.busyTimeout();
+    });
+    setTrafficTableAside(db, b->Index);
+    setTotals(b, 10, 20);
+    QDate tagesdatum = kDay;
+    rollOverDay(tagesdatum, kNextDay, v, pending);
+    EXPECT_EQ(loggedBlocks(home), 1) << "the failure itself";
+
+    // A day of minute checks: the retries fail for the same cause and add nothing to the log.
+    retrying = true;
+    for (int minute = 0; minute < 24 * 60 - 2; ++minute) {
+        clock.advanceSeconds(60);
+        rollOverDay(tagesdatum, kNextDay, v, pending);
+    }
+    retrying = false;
+    EXPECT_EQ(loggedBlocks(home), 1);
+    ASSERT_FALSE(retryWaits.isEmpty());
+    EXPECT_EQ(retryWaits.count(PendingBookings::kUiThreadRetryWaitMs), retryWaits.size());
+    EXPECT_EQ(db.busyTimeout(), 5000) << "other statements wait as long as ever";
+
+    // The next day the stuck booking is logged once more, beside the new day's own failure.
+    clock.advanceSeconds(3 * 60);
+    ASSERT_EQ(clock.today(), kNextDay.addDays(1));
+    rollOverDay(tagesdatum, clock.today(), v, pending);
+    EXPECT_EQ(loggedBlocks(home), 3);
+    clock.advanceSeconds(60);
+    rollOverDay(tagesdatum, clock.today(), v, pending);
+    EXPECT_EQ(loggedBlocks(home), 3);
+
+    // Another cause is news: logged at once, then quiet again.
+    restoreTrafficTable(db, b->Index);
+    lockDatabase();
+    db.setBusyTimeout(5000);
+    for (int minute = 0; minute < 3; ++minute) {
+        clock.advanceSeconds(60);
+        rollOverDay(tagesdatum, clock.today(), v, pending);
+    }
+    EXPECT_EQ(loggedBlocks(home), 5) << "both owed days of b, each once";
+    EXPECT_TRUE(home.read(QStringLiteral("error.txt")).contains("database is locked"));
+
+    unlockDatabase();
+    rollOverDay(tagesdatum, clock.today(), v, pending);
+    EXPECT_TRUE(pending.isEmpty());
+    EXPECT_EQ(days(b), (QList<DayValues>{{kDay, 10, 20}, {kNextDay, 0, 0}}));
+}
+
+TEST_F(ShutdownBookingTest, ShutdownRetriesWaitTheWholeBusyTimeout)
+{
+    db.setBusyTimeout(5000);
+    setTrafficTableAside(db, b->Index);
+    setTotals(b, 10, 20);
+    QDate tagesdatum = kDay;
+    rollOverDay(tagesdatum, kNextDay, v, pending);
+    restoreTrafficTable(db, b->Index);
+    QList<int> waits;
+    db.setStatementObserver([&](const QString&) { waits << db.busyTimeout(); });
+    bookAtShutdown(v, pending, cachePath, kNextDay);
+    ASSERT_FALSE(waits.isEmpty());
+    EXPECT_EQ(waits.count(5000), waits.size());
+    EXPECT_TRUE(pending.isEmpty());
+}
+
 TEST_F(ShutdownBookingTest, EverythingBookedDeletesTheCache)
 {
     home.write(QStringLiteral("netzpegel.cache"), "46364\r\n0\r\n1\r\n2\r\n1\r\n3\r\n4\r\n");
@@ -264,6 +341,46 @@ TEST_F(ShutdownBookingTest, PendingEarlierDayIsBookedUnderItsOwnDayWhenTheDataba
     EXPECT_TRUE(pending.isEmpty());
     EXPECT_FALSE(QFile::exists(cachePath));
     EXPECT_EQ(days(b), (QList<DayValues>{{kDay, 10, 20}, {kNextDay, 3, 4}}));
+}
+
+} // namespace
+
+namespace {
+
+using PendingFileTest = BookingTest;
+
+ino_t inode(const QString& path)
+{
+    struct stat st = {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+TEST_F(PendingFileTest, ALongFileIsReadInOnePassAndWrittenOnlyWhenReadingChangedIt)
+{
+    const QString path = home.file(QStringLiteral("netzpegel.cache.pending"));
+    // Years of a long outage, as the program writes them: an absent adapter's
+    // lines first, then one line per adapter and day.
+    QByteArray text;
+    for (const char* index : {"0000000a", "00000002|00000003"}) {
+        QDate day(2020, 1, 1);
+        for (int n = 0; n < 2000; ++n, day = day.addDays(1))
+            for (const QByteArray& id : QByteArray(index).split('|'))
+                text += id + '\t' + day.toString(Qt::ISODate).toLatin1() + "\t1000\t" + QByteArray::number(n) + '\n';
+    }
+    home.write(QStringLiteral("netzpegel.cache.pending"), text);
+    const ino_t before = inode(path);
+    pending.attachFile(path, v);
+    ASSERT_EQ(pending.bookings().size(), 4000u);
+    EXPECT_EQ(owedReceived(pending, b), 2000 * 1000);
+    EXPECT_EQ(inode(path), before) << "nothing to change: not written";
+    EXPECT_EQ(home.read(QStringLiteral("netzpegel.cache.pending")).size(), text.size());
+
+    // Two lines of one day add up: the file is written again, once, with the sum.
+    home.write(QStringLiteral("netzpegel.cache.pending"), "00000002\t2026-12-07\t1\t2\n00000002\t2026-12-07\t10\t20\n");
+    PendingBookings merged;
+    merged.attachFile(path, v);
+    ASSERT_EQ(merged.bookings().size(), 1u);
+    EXPECT_EQ(home.read(QStringLiteral("netzpegel.cache.pending")), "00000002\t2026-12-07\t11\t22\n");
 }
 
 } // namespace

@@ -65,10 +65,11 @@ protected:
     }
 
     // What a start finds: the file read with the cache on disk, then the entries restored.
-    int restore(const std::vector<TNic*>& v, const QByteArray& cache)
+    int restore(const std::vector<TNic*>& v, const QByteArray& cache) { return restoreWith(counters, v, cache); }
+    int restoreWith(RestartCounters& c, const std::vector<TNic*>& v, const QByteArray& cache)
     {
-        counters.load(cache);
-        return counters.restore(v, rows);
+        c.load(cache);
+        return c.restore(v, rows);
     }
 
     static Counters alte(const TNic* nic)
@@ -229,6 +230,66 @@ TEST_F(RestartCountersTest, WriteFailsWithoutAFolder)
     RestartCounters noFolder(home.file(QStringLiteral("fehlt/netzpegel.counters")), home.file(QStringLiteral("boot_id")));
     EXPECT_FALSE(noFolder.write(v, kCache));
     EXPECT_FALSE(QFile::exists(noFolder.filePath()));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(RestartCountersTest, AKillBetweenTheCountersAndTheCacheWriteLeavesTheOldPairToGoOnFrom)
+{
+    const QString cachePath = home.file(QStringLiteral("netzpegel.cache"));
+    const QByteArray firstCache = "46364\r\n0\r\n100\r\n200\r\n1\r\n0\r\n0\r\n2\r\n0\r\n0\r\n";
+    const QByteArray secondCache = "46364\r\n0\r\n700\r\n1700\r\n1\r\n0\r\n0\r\n2\r\n0\r\n0\r\n";
+    std::vector<TNic*> v = entries();
+    v[0]->set_wert_received(kEth0In);
+    v[0]->set_wert_send(kEth0Out);
+    ASSERT_TRUE(counters.replaceCache(v, cachePath, firstCache));
+    EXPECT_EQ(home.read(QStringLiteral("netzpegel.cache")), firstCache);
+
+    // More traffic; the counters that go with the next cache are written, then the kill.
+    v[0]->set_wert_received(kEth0In + 1500);
+    v[0]->set_wert_send(kEth0Out + 600);
+    ASSERT_TRUE(counters.write(v, secondCache));
+    rows[0].inOctets += 2000;
+    rows[0].outOctets += 900;
+    {
+        RestartCounters next(counters.filePath(), home.file(QStringLiteral("boot_id")));
+        std::vector<TNic*> again = entries();
+        EXPECT_EQ(restoreWith(next, again, firstCache), 1) << "the cache on disk is still the first";
+        EXPECT_EQ(alte(again[0]), Counters(kEth0Out, kEth0In));
+    }
+
+    // Had the cache been replaced too, the newer counters go with it.
+    ASSERT_TRUE(counters.replaceCache(v, cachePath, secondCache));
+    {
+        RestartCounters next(counters.filePath(), home.file(QStringLiteral("boot_id")));
+        std::vector<TNic*> again = entries();
+        EXPECT_EQ(restoreWith(next, again, secondCache), 1);
+        EXPECT_EQ(alte(again[0]), Counters(kEth0Out + 600, kEth0In + 1500));
+        EXPECT_EQ(restoreWith(next, entries(), firstCache), 1) << "the pair before it is kept beside it";
+    }
+
+    // Only the newest cache and the one on disk before it are kept.
+    for (int n = 0; n < 5; ++n)
+        ASSERT_TRUE(counters.replaceCache(v, cachePath, secondCache + QByteArray::number(n)));
+    const RestartCounters::Content content = RestartCounters::parse(home.read(QStringLiteral("netzpegel.counters")));
+    EXPECT_EQ(content.generations.size(), 2u);
+    EXPECT_EQ(restoreWith(counters, entries(), firstCache), 0) << "long replaced";
+}
+
+TEST_F(RestartCountersTest, ADeletedCacheGoesWithTheCountersOfItsDeletion)
+{
+    const QString cachePath = home.file(QStringLiteral("netzpegel.cache"));
+    home.write(QStringLiteral("netzpegel.cache"), kCache);
+    std::vector<TNic*> v = entries();
+    v[1]->set_wert_received(kWlanIn);
+    v[1]->set_wert_send(kWlanOut);
+    ASSERT_TRUE(counters.replaceCache(v, cachePath, QByteArray()));
+    EXPECT_FALSE(QFile::exists(cachePath));
+    std::vector<TNic*> again = entries();
+    EXPECT_EQ(restoreWith(counters, again, QByteArray()), 1);
+    EXPECT_EQ(alte(again[1]), Counters(kWlanOut, kWlanIn));
 }
 
 } // namespace

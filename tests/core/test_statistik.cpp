@@ -173,10 +173,24 @@ TEST_F(StatistikQueryTest, AValueThatIsNoNumberShowsFehlerAndAddsNothing)
     EXPECT_EQ(v.totalSent, "8,00 Byte");
 }
 
-TEST_F(StatistikQueryTest, MissingTableFails)
+TEST_F(StatistikQueryTest, MissingTableOrLockedDatabaseFails)
 {
     request.table = QStringLiteral("0000000f");
     EXPECT_THROW(query(), DatabaseError);
+
+    request.table = QStringLiteral("0000000b");
+    Database locker(home.file("Datenbank.mdb"));
+    locker.query(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    locker.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    Database::Options reading = Database::readOnlyOptions();
+    reading.busyTimeoutMs = 100;
+    Database db(home.file("Datenbank.mdb"), reading);
+    try {
+        queryStatistik(db, request);
+        ADD_FAILURE() << "a locked database was read";
+    } catch (const DatabaseError& e) {
+        EXPECT_TRUE(e.message().contains("locked")) << e.message().toStdString();
+    }
 }
 
 } // namespace

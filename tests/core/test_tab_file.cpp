@@ -103,6 +103,20 @@ TEST(TabFile, ADayWhoseDateLineIsNoDateIsSkippedAndListed)
     EXPECT_EQ(content.skippedDays, 4);
 }
 
+// AddressSanitizer keeps freed blocks in quarantine and adds shadow memory,
+// so a resident size says nothing about the parser there.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kResidentSizeMeansSomething = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kResidentSizeMeansSomething = false;
+#else
+constexpr bool kResidentSizeMeansSomething = true;
+#endif
+#else
+constexpr bool kResidentSizeMeansSomething = true;
+#endif
+
 // The highest resident size this process has had so far, in MiB.
 long peakMiB()
 {
@@ -129,7 +143,8 @@ TEST(TabFile, TheLargestFileAnImportTakesIsReadWithoutHoldingEveryLine)
         const long before = peakMiB();
         const TabFileContent content = parseTabFile(bytes);
         EXPECT_EQ(content.ok, c.ok) << c.what;
-        EXPECT_LT(peakMiB() - before, 64) << c.what;
+        if (kResidentSizeMeansSomething)
+            EXPECT_LT(peakMiB() - before, 64) << c.what;
         if (c.ok) {
             EXPECT_EQ(content.skippedDays, bytes.size() / c.piece.size()) << "every skipped day is counted";
             EXPECT_EQ(content.skipped.size(), kLoggedSkippedDays) << "the first ones are listed";

@@ -1,5 +1,7 @@
 #include "fakes/FakeInterfaceTable.h"
 
+#include <stdexcept>
+
 bool FakeInterfaceTable::open()
 {
     if (m_openFails)
@@ -21,6 +23,8 @@ bool FakeInterfaceTable::isOpen() const
 bool FakeInterfaceTable::read(std::vector<IfRow>& rows)
 {
     ++m_readCount;
+    if (m_readThrows)
+        throw std::runtime_error("interface table: out of buffer space");
     if (!m_open || m_readFails)
         return false;
     rows = m_rows;

@@ -20,6 +20,8 @@ public:
 
     void setOpenFails(bool fails) { m_openFails = fails; }
     void setReadFails(bool fails) { m_readFails = fails; }
+    // read() throws, as a failure inside the platform call would.
+    void setReadThrows(bool throws) { m_readThrows = throws; }
     // Calls of read(), failed ones included.
     int readCount() const { return m_readCount; }
 
@@ -31,5 +33,6 @@ private:
     bool m_open = false;
     bool m_openFails = false;
     bool m_readFails = false;
+    bool m_readThrows = false;
     int m_readCount = 0;
 };

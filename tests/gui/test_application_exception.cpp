@@ -1,9 +1,13 @@
 // A failure escaping a timer handler while the program's application runs
-// reaches the main window's fatal-error path.
+// reaches the main window's fatal-error path; one that no main window can take
+// up is logged and shown by the application and ends it with code 1.
+#include "BuildVersion.h"
 #include "acquisition/TNic.h"
 #include "app/NetzpegelApplication.h"
 #include "app/TMainform.h"
+#include "config/ProgramFolder.h"
 #include "config/TSprache.h"
+#include "desktop/ExceptionLog.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeDialupSource.h"
 #include "fakes/FakeInterfaceTable.h"
@@ -145,6 +149,126 @@ TEST(ApplicationException, FailureInATimerIsLoggedBookedToldAndEndsTheApplicatio
     EXPECT_TRUE(text.startsWith(sprache.error(QStringLiteral("Error8")) + QStringLiteral("\n\n"))) << qPrintable(text);
     EXPECT_TRUE(text.contains(QStringLiteral("classname: std::runtime_error"))) << qPrintable(text);
     EXPECT_TRUE(text.contains(QStringLiteral("message: ") + QString::fromUtf8(kFailure))) << qPrintable(text);
+}
+
+} // namespace
+
+namespace {
+
+// Lines 1 to 8 of the long block, as a failure without a main window leaves them.
+QStringList logHead(const TempHome& home)
+{
+    QStringList lines = QString::fromUtf8(home.read("error.txt")).split(QLatin1Char('\n'));
+    lines.removeAll(QString());
+    return lines.mid(1); // from the separator on: the block's first line is a single blank
+}
+
+class FailureWithoutAWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        app = qobject_cast<NetzpegelApplication*>(QCoreApplication::instance());
+        ASSERT_NE(app, nullptr);
+        app->setMessages(&messages);
+        home.write("boot_id", "test-boot\n");
+        services.interfaceTable = &table;
+        services.dialupSource = &dialup;
+        services.clock = &clock;
+        services.messages = &messages;
+        services.bootIdPath = home.file("boot_id");
+    }
+    void TearDown() override
+    {
+        app->setMessages(nullptr);
+        clearLogVersionTexts();
+    }
+
+    QString error8()
+    {
+        TSprache sprache;
+        sprache.Laden(QStringLiteral("deutsch.lan"));
+        const QString text = sprache.error(QStringLiteral("Error8"));
+        EXPECT_FALSE(text.isEmpty());
+        return text;
+    }
+
+    NetzpegelApplication* app = nullptr;
+    TempHome home;
+    FakeInterfaceTable table;
+    FakeDialupSource dialup;
+    FakeClock clock;
+    RecordingMessageSink messages;
+    MainformServices services;
+};
+
+TEST_F(FailureWithoutAWindow, BeforeTheWindowExistsItIsLoggedShownAndEndsWithOne)
+{
+    layDownShippedFiles(home.folder()); // the language file for the message
+    QTimer faulty;
+    faulty.setSingleShot(true);
+    QObject::connect(&faulty, &QTimer::timeout, [] { throw std::runtime_error(kFailure); });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(kWatchdogExit); });
+    // No handler: nothing of a window has been made yet.
+    const int code = app->runGuarded([&] {
+        faulty.start(0);
+        watchdog.start(10000);
+        return QCoreApplication::exec();
+    });
+    watchdog.stop();
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(app->failed());
+    const QStringList head = logHead(home);
+    ASSERT_EQ(head.size(), 7) << qPrintable(head.join('\n'));
+    EXPECT_EQ(head[0], QString(64, QLatin1Char('#')));
+    EXPECT_EQ(head.mid(2), (QStringList{"Mainform->Sprache = NULL", QStringLiteral("Fehlermeldung:") + QString::fromUtf8(kFailure),
+                                        "E->ClassName():std::runtime_error", "Sender->ClassName():QTimer",
+                                        "E->MethodName(E):"}));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].icon, MessageSink::Icon::Error);
+    EXPECT_TRUE(messages.shown[0].text.startsWith(error8() + QStringLiteral("\n\n classname: std::runtime_error")))
+        << qPrintable(messages.shown[0].text);
+}
+
+TEST_F(FailureWithoutAWindow, WhileTheWindowIsBuiltItIsLoggedWithTheVersionShownAndEndsWithOne)
+{
+    table.setRows({FakeInterfaceTable::row(2, "eth0", kUp, kUp, 6)});
+    table.setReadThrows(true);
+    bool constructed = false;
+    const int code = app->runGuarded([&] {
+        TMainform form(services, {});
+        constructed = true;
+        return QCoreApplication::exec();
+    });
+    EXPECT_EQ(code, 1);
+    EXPECT_FALSE(constructed);
+    const QStringList head = logHead(home);
+    ASSERT_EQ(head.size(), 11) << qPrintable(head.join('\n'));
+    EXPECT_EQ(head[2], QStringLiteral("file_version:") + QStringLiteral(NETZPEGEL_VERSION_TEXT));
+    EXPECT_TRUE(head[4].startsWith(QStringLiteral("Mainform->Caption:Netzpegel (")));
+    EXPECT_EQ(head[6], "db_version:2.2") << "the database was opened before";
+    EXPECT_EQ(head.mid(7), (QStringList{"Fehlermeldung:interface table: out of buffer space",
+                                        "E->ClassName():std::runtime_error", "Sender->ClassName():NetzpegelApplication",
+                                        "E->MethodName(E):"}));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].text.startsWith(error8() + QStringLiteral("\n\n"))) << qPrintable(messages.shown[0].text);
+    EXPECT_TRUE(messages.shown[0].text.contains(QStringLiteral("message: interface table: out of buffer space")));
+}
+
+TEST_F(FailureWithoutAWindow, AfterTheWindowClosedAFailureIsStillLogged)
+{
+    TMainform form(services, {});
+    ASSERT_TRUE(form.started());
+    form.close();
+    const QByteArray before = home.read("error.txt");
+    const std::runtime_error late("after the end");
+    form.ApplicationException(QStringLiteral("QTimer"), &late);
+    const QByteArray after = home.read("error.txt");
+    EXPECT_TRUE(after.startsWith(before));
+    EXPECT_TRUE(after.mid(before.size()).contains("Fehlermeldung:after the end"));
+    EXPECT_TRUE(messages.shown.empty()) << "the program is ending anyway";
 }
 
 } // namespace

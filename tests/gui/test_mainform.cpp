@@ -2,14 +2,18 @@
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
 #include "app/TMainform.h"
+#include "config/TSprache.h"
 #include "support/MainformFixture.h"
 #include "support/QtPrinters.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QLocale>
 #include <QSlider>
 #include <QTableWidget>
@@ -184,17 +188,134 @@ TEST_F(MainformTest, MinimisingTheActiveWindowHidesItInstead)
 
 namespace {
 
-// Renders every page to PNGs beside the test binary, for a look by eye.
+// Every control of every page lies inside the fixed window, across and down;
+// a page that holds more scrolls down, never across. The pages are also saved
+// as PNGs beside the test binary, for a look by eye.
 TEST_F(MainformTest, PagesRenderInsideTheFixedWindow)
 {
     TMainform form(services, {});
     form.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.centralWidget()->size(), QSize(620, 384));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "the window cannot be resized";
+    const QSize fixed = form.size();
     for (int page = 0; page < form.PageControl1->count(); ++page) {
+        SCOPED_TRACE(page);
         form.PageControl1->setCurrentIndex(page);
+        QCoreApplication::processEvents();
+        QWidget* shown = form.PageControl1->currentWidget();
+        auto* scroll = qobject_cast<QScrollArea*>(shown);
+        QWidget* content = scroll ? scroll->widget() : shown;
+        QWidget* frame = scroll ? scroll->viewport() : shown;
+        ASSERT_TRUE(content && content->isVisible());
+        if (scroll) {
+            EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible());
+            EXPECT_LE(content->width(), frame->width());
+        }
+        int checked = 0;
+        for (QWidget* w : content->findChildren<QWidget*>()) {
+            if (w->window() != &form || !w->isVisible())
+                continue;
+            const QRect r(w->mapTo(frame, QPoint(0, 0)), w->size());
+            EXPECT_GE(r.left(), 0) << qPrintable(w->objectName());
+            EXPECT_LE(r.right(), frame->rect().right()) << qPrintable(w->objectName());
+            if (!scroll) {
+                EXPECT_GE(r.top(), 0) << qPrintable(w->objectName());
+                EXPECT_LE(r.bottom(), frame->rect().bottom()) << qPrintable(w->objectName());
+            }
+            ++checked;
+        }
+        EXPECT_GT(checked, 1) << "the page's controls were looked at";
         const QPixmap shot = form.grab();
-        EXPECT_EQ(shot.width(), 620) << "the window keeps its fixed width";
+        EXPECT_EQ(shot.size(), fixed) << "the window keeps its fixed size";
         shot.save(QCoreApplication::applicationDirPath() + QStringLiteral("/mainform_page%1.png").arg(page));
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainformTest, TimersAfterStartUp)
+{
+    TMainform form(services, {});
+    struct Expected { QTimer* timer; bool active; int interval; };
+    const Expected expected[] = {
+        {form.NicEngine, true, 1000},
+        {form.DfuEngine, true, 1000},
+        {form.Datumsprueftimer, true, 60000},
+        {form.CacheToHDDTimer, true, 300000}, // the first settings file asks for 5 minutes
+        {form.AutoBerichtTimer, false, 3600000},
+    };
+    for (const Expected& e : expected) {
+        EXPECT_EQ(e.timer->isActive(), e.active) << qPrintable(e.timer->objectName());
+        EXPECT_EQ(e.timer->interval(), e.interval) << qPrintable(e.timer->objectName());
+    }
+    EXPECT_TRUE(table.isOpen());
+}
+
+TEST_F(MainformTest, AdapterSamplingOffAndDialUpOnMakesOnlyTheDialUpEntry)
+{
+    home.write("netzpegel.ini", "[Allgemein]\nnic_engine=0\ndfu_engine=1\nCacheInterval=5\n");
+    TMainform form(services, {});
+    ASSERT_TRUE(form.started());
+    ASSERT_EQ(form.entries().size(), 1u);
+    EXPECT_TRUE(form.entries()[0]->isDfu());
+    EXPECT_EQ(form.graphWindows().size(), 1u);
+    EXPECT_FALSE(form.NicEngine->isActive());
+    EXPECT_TRUE(form.DfuEngine->isActive());
+    EXPECT_TRUE(form.Datumsprueftimer->isActive());
+    EXPECT_EQ(table.readCount(), 0) << "the interface table is never read";
+    EXPECT_FALSE(table.isOpen()) << "and not kept open";
+    EXPECT_EQ(form.TabSheet1->StringGrid1->rowCount(), 1) << "the dial-up row";
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(MainformTest, BothEnginesOffMakesNoEntryAndOnlyTheDayAndCacheTimersRun)
+{
+    home.write("netzpegel.ini", "[Allgemein]\nnic_engine=0\ndfu_engine=0\nCacheInterval=5\n");
+    {
+        TMainform form(services, {});
+        ASSERT_TRUE(form.started());
+        EXPECT_TRUE(form.entries().empty());
+        EXPECT_TRUE(form.graphWindows().empty());
+        EXPECT_EQ(form.TabSheet1->StringGrid1->rowCount(), 0);
+        EXPECT_FALSE(form.NicEngine->isActive());
+        EXPECT_FALSE(form.DfuEngine->isActive());
+        EXPECT_TRUE(form.Datumsprueftimer->isActive());
+        EXPECT_TRUE(form.CacheToHDDTimer->isActive());
+        EXPECT_FALSE(form.AutoBerichtTimer->isActive());
+        form.DatumsprueftimerTimer();
+        form.CacheToHDDTimerTimer();
+        EXPECT_EQ(home.read("netzpegel.cache"), "46364\r\n") << "a cache of no entries is just the day";
+        form.close();
+    }
+    EXPECT_FALSE(QFile::exists(home.file("netzpegel.cache")));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(MainformTest, AFailureWhileReadingTheInterfaceTableShowsError9AtEveryTickAndTheGridStillFills)
+{
+    TMainform form(services, {});
+    form.show();
+    table.setReadThrows(true);
+    form.NicEngineTimer();
+    form.NicEngineTimer();
+    TSprache sprache;
+    sprache.Laden(QStringLiteral("deutsch.lan"));
+    ASSERT_FALSE(sprache.error(QStringLiteral("Error9")).isEmpty());
+    ASSERT_EQ(messages.shown.size(), 2u) << "a lasting cause shows the message at every tick";
+    for (const auto& m : messages.shown) {
+        EXPECT_EQ(m.icon, MessageSink::Icon::Error);
+        EXPECT_EQ(m.text, sprache.error(QStringLiteral("Error9")));
+    }
+    EXPECT_EQ(cell(form, 0, 0), "eth0") << "the display step runs all the same";
+    EXPECT_TRUE(form.NicEngine->isActive());
+
+    table.setReadThrows(false);
+    table.addOctets(2, 100, 0);
+    form.NicEngineTimer();
+    EXPECT_EQ(messages.shown.size(), 2u);
 }
 
 } // namespace

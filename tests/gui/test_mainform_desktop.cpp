@@ -2,6 +2,7 @@
 // and without a notification area, help, about box, autostart and priority.
 #include "acquisition/TNic.h"
 #include "app/EinstellungenTab.h"
+#include "app/LiveDatenTab.h"
 #include "app/TMainform.h"
 #include "desktop/ui/TAboutBox.h"
 #include "desktop/ui/TrayIcon.h"
@@ -14,11 +15,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -154,6 +158,36 @@ TEST_F(DesktopTest, WithoutANotificationAreaNothingIsHiddenOutOfReach)
     settle();
     for (TGraphenform* w : graphs)
         EXPECT_FALSE(w->isMinimized());
+}
+
+TEST_F(DesktopTest, ANotificationAreaThatComesAfterTheStartHidesNothingIntoAnIconNeverShown)
+{
+    // Started at logon before the panel: no icon, a taskbar button.
+    notificationArea.present = false;
+    TMainform form(services, {});
+    form.showAtStart();
+    settle();
+    ASSERT_FALSE(form.Tray->isShown());
+    notificationArea.present = true;
+
+    form.Minimieren1->trigger();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.isMinimized()) << "minimised into its taskbar button";
+    form.Minimieren1->trigger();
+    EXPECT_FALSE(form.isMinimized());
+
+    QApplication::setActiveWindow(&form);
+    form.setWindowState(Qt::WindowMinimized);
+    settle();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.isMinimized());
+    form.setWindowState(Qt::WindowNoState);
+    settle();
+
+    form.AllesMinimieren2->trigger();
+    settle();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.Tray->isShown());
 }
 
 TEST_F(DesktopTest, VisibleZeroStartsInTheIconOrMinimised)
@@ -325,6 +359,7 @@ TEST_F(DesktopTest, TranslucencyControlsHintWithoutAnAdapter)
     EXPECT_EQ(t->Einstellungen_Tranz_CheckBox->toolTip(), errorText("Error15"));
     t->TranzValue_TrackBar->setValue(100);
     EXPECT_EQ(t->TranzValue_TrackBar->toolTip(), errorText("Error15"));
+    EXPECT_EQ(t->TranzValue_TrackBar->toolTipDuration(), 30000) << "a hint given later stays as long";
 
     t->Einstellungen_Nic_ComboBox->setCurrentIndex(1);
     form.Einstellungen_Nic_ComboBoxSelect(1);
@@ -335,6 +370,22 @@ TEST_F(DesktopTest, TranslucencyControlsHintWithoutAnAdapter)
     EXPECT_TRUE(form.graphWindows()[1]->translucent());
     EXPECT_EQ(form.graphWindows()[1]->opacityValue(), 130);
     EXPECT_EQ(t->TranzValue_TrackBar->toolTip(), errorText("Error15")) << "the track bar's hint stays";
+}
+
+TEST_F(DesktopTest, LiveGridHeadersShowWholeInTheFixedWindow)
+{
+    for (const char* language : {"deutsch.lan", "english.lan"}) {
+        home.write("netzpegel.ini", QByteArray("[Allgemein]\nSprachdateiname=") + language + "\n");
+        TMainform form(services, {});
+        form.show();
+        settle();
+        QTableWidget* grid = form.TabSheet1->StringGrid1;
+        QHeaderView* header = grid->horizontalHeader();
+        for (int c = 0; c < grid->columnCount(); ++c)
+            EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c))
+                << language << ": " << grid->horizontalHeaderItem(c)->text().toStdString() << " is cut off";
+        EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0) << language << ": the grid still fits the page";
+    }
 }
 
 TEST_F(DesktopTest, IconShowsTheRatesAndTheTooltipTodaysTotals)

@@ -205,6 +205,7 @@ TEST_F(MainformRecoveryTest, AGarbledPendingFileIsIgnoredLineByLine)
                                                      "00000002\tyesterday\t1\t2\n"
                                                      "unknown\t2026-12-07\t5\t5\n"
                                                      "00000002\t2026-12-06\t-5\tnan\n"
+                                                     "00000002\t2026-12-05\tinf\t1\n"
                                                      "\x01\x02 garbage\n"));
     TMainform form(services, {});
     ASSERT_TRUE(form.started());

@@ -4,6 +4,7 @@
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
 #include "app/TMainform.h"
+#include "config/TSprache.h"
 #include "graph/ui/TGraphenform.h"
 #include "storage/Database.h"
 #include "support/MainformFixture.h"
@@ -11,6 +12,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -99,18 +102,29 @@ TEST_F(MainformStorageTest, ApplyButtonStoresTheSettingsAndRefusesABadSpeed)
 
 TEST_F(MainformStorageTest, CloseBooksTheDayAndSavesTheGraphWindow)
 {
+    QRect placed; // the window's inner area, which is what is stored
     {
         TMainform form(services, {});
         form.NicEngineTimer();
         table.addOctets(2, 70000, 3000);
         form.NicEngineTimer();
         form.graphWindows()[1]->move(40, 50);
+        placed = form.graphWindows()[1]->geometry();
+        ASSERT_NE(placed.topLeft(), QPoint(0, 0)) << "moved away from the default place";
         form.close();
     }
     EXPECT_EQ(dayRow("00000002", QDate(2026, 12, 8)), std::make_pair(70000.0, 3000.0));
     EXPECT_FALSE(QFile::exists(home.file("netzpegel.cache"))) << "everything is booked";
+    {
+        Database db(home.file("Datenbank.mdb"));
+        const QList<DbRow> settings = db.query(QStringLiteral("SELECT links, oben FROM \"00000002_einstellungen\""));
+        ASSERT_EQ(settings.size(), 1);
+        EXPECT_EQ(settings[0].toInt64("links"), placed.x()) << "the graph window's place is stored";
+        EXPECT_EQ(settings[0].toInt64("oben"), placed.y());
+    }
     TMainform again(services, {});
     EXPECT_EQ(again.entries()[1]->get_gesamt_received(), 0);
+    EXPECT_EQ(again.graphWindows()[1]->geometry().topLeft(), placed.topLeft()) << "and it comes back there";
 }
 
 TEST_F(MainformStorageTest, MidnightBooksThePastDayAndStartsAtZero)
@@ -244,6 +258,10 @@ TEST_F(MainformStorageTest, AnUpgradedDatabaseIsReported)
     TMainform form(services, {});
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].icon, MessageSink::Icon::Information);
+    TSprache sprache;
+    sprache.Laden(QStringLiteral("deutsch.lan"));
+    EXPECT_FALSE(sprache.error(QStringLiteral("Error33")).isEmpty());
+    EXPECT_EQ(messages.shown[0].text, sprache.error(QStringLiteral("Error33")));
 }
 
 } // namespace
@@ -252,11 +270,13 @@ namespace {
 
 TEST_F(MainformStorageTest, GraphWindowStateSurvivesAShutdownAndTheNextStart)
 {
+    QPoint placed; // the inner area's corner, which is what is stored
     {
         TMainform form(services, {});
         TGraphenform* w = form.graphWindows()[1];
         w->resize(300, 240);
         w->move(120, 80);
+        placed = w->geometry().topLeft();
         w->setTranslucent(true);
         w->setOpacityValue(180);
         w->setOnTop(true);
@@ -267,6 +287,8 @@ TEST_F(MainformStorageTest, GraphWindowStateSurvivesAShutdownAndTheNextStart)
     }
     TMainform again(services, {});
     const TNic& eth = *again.entries()[1];
+    EXPECT_EQ(eth.links, placed.x());
+    EXPECT_EQ(eth.oben, placed.y());
     EXPECT_EQ(eth.breite, 300);
     EXPECT_EQ(eth.hoehe, 240);
     EXPECT_TRUE(eth.tranz);
@@ -275,12 +297,48 @@ TEST_F(MainformStorageTest, GraphWindowStateSurvivesAShutdownAndTheNextStart)
     EXPECT_EQ(eth.forecolor, 0x00112233u);
     EXPECT_EQ(eth.backcolor, 0x00445566u);
     TGraphenform* w = again.graphWindows()[1];
+    EXPECT_EQ(w->geometry().topLeft(), placed);
     EXPECT_EQ(w->size(), QSize(300, 240));
     EXPECT_EQ(w->opacityValue(), 180);
     EXPECT_TRUE(w->onTop());
     EXPECT_EQ(w->graph().BackColor(), 0x00445566u);
     EXPECT_TRUE(again.entries()[0]->anzeigen_graph) << "shown at close, shown again";
     EXPECT_TRUE(again.graphWindows()[0]->isVisible());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainformStorageTest, SettingsThatCannotBeSavedAtCloseAreReportedAndTheDayIsBookedAllTheSame)
+{
+    TMainform form(services, {});
+    form.NicEngineTimer();
+    table.addOctets(2, 9000, 1000);
+    form.NicEngineTimer();
+    {
+        Database db(home.file("Datenbank.mdb"));
+        db.exec(QStringLiteral("DROP TABLE \"00000002_einstellungen\""));
+    }
+    // The settings file cannot be written any more.
+    QFile::remove(home.file("netzpegel.ini"));
+    ASSERT_TRUE(QDir(home.folder()).mkdir(QStringLiteral("netzpegel.ini")));
+    messages.shown.clear();
+    form.close();
+
+    TSprache sprache;
+    sprache.Laden(QStringLiteral("deutsch.lan"));
+    std::vector<RecordingMessageSink::Entry> expected = {
+        {MessageSink::Icon::Error, sprache.error(QStringLiteral("Error11")) + QStringLiteral("00000002(eth0) ")
+                                       + sprache.error(QStringLiteral("Error10a"))},
+        {MessageSink::Icon::Error, sprache.error(QStringLiteral("Error12"))},
+    };
+    ASSERT_EQ(messages.shown.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(messages.shown[i].icon, expected[i].icon);
+        EXPECT_EQ(messages.shown[i].text, expected[i].text);
+    }
+    EXPECT_EQ(dayRow("00000002", QDate(2026, 12, 8)), std::make_pair(9000.0, 1000.0));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The statistics page on a real database: the adapter list, the query on its
-// worker, presets on a moving clock, bad dates, a locked table, the zebra rows
+// worker, presets on a moving clock, bad dates, a missing table, the zebra rows
 // and a query still running when the window closes.
 #include "acquisition/TNic.h"
 #include "app/StatistikTab.h"
@@ -88,6 +88,32 @@ TEST_F(StatistikTabTest, PickingAnAdapterListsItsDaysWithTodaysUnbookedTrafficAn
     EXPECT_TRUE(messages.shown.empty());
 }
 
+TEST_F(StatistikTabTest, JustAfterMidnightTheUnbookedTrafficStaysWithTheDayItWasCountedOn)
+{
+    start();
+    ASSERT_TRUE(storeTrafficRows(db(), "00000002", {{"2026-12-08", 10.0, 10.0}}));
+    form->entries()[1]->set_gesamt_received(1000);
+    // Past midnight, before the minute's check has booked the 9th.
+    clock.set(QDateTime(QDate(2026, 12, 10), QTime(0, 0, 30)));
+    pickEth0();
+    page->Nic_ComboBoxSelect(1);
+    ASSERT_TRUE(finished());
+    ASSERT_EQ(page->StringGrid2->rowCount(), 2);
+    EXPECT_EQ(cell(1, 0), "09.12.2026");
+    EXPECT_EQ(cell(1, 1), "1000,00 Byte");
+
+    // Once the day is booked, the running totals are the 10th's.
+    form->DatumsprueftimerTimer();
+    form->entries()[1]->set_gesamt_received(24);
+    page->Nic_ComboBoxSelect(1);
+    ASSERT_TRUE(finished());
+    ASSERT_EQ(page->StringGrid2->rowCount(), 3);
+    EXPECT_EQ(cell(1, 0), "09.12.2026");
+    EXPECT_EQ(cell(1, 1), "1000,00 Byte");
+    EXPECT_EQ(cell(2, 0), "10.12.2026");
+    EXPECT_EQ(cell(2, 1), "24,00 Byte");
+}
+
 TEST_F(StatistikTabTest, PresetsFillTheFieldsFromTheClockAndQueryAtOnce)
 {
     start();
@@ -133,6 +159,21 @@ TEST_F(StatistikTabTest, PresetsFillTheFieldsFromTheClockAndQueryAtOnce)
     EXPECT_TRUE(page->VonEdit->isEnabled());
     EXPECT_EQ(page->VonEdit->text(), "09.12.2026");
     EXPECT_EQ(page->Statistik, nullptr);
+}
+
+TEST_F(StatistikTabTest, ALanguageChosenLaterShowsOwnDatesWithTheFieldsOpen)
+{
+    services.chooseFile = [this](const QString&, const QString&) { return home.file("english.lan"); };
+    start();
+    pickEth0();
+    page->SearchType_ComboBoxSelect(3);
+    ASSERT_TRUE(finished());
+    ASSERT_FALSE(page->VonEdit->isEnabled());
+    form->Button4Click();
+    EXPECT_EQ(page->SearchType_ComboBox->currentIndex(), 0);
+    EXPECT_EQ(page->SearchType_ComboBox->currentText(), "Custom period");
+    EXPECT_TRUE(page->VonEdit->isEnabled()) << "own dates can be typed";
+    EXPECT_TRUE(page->BisEdit->isEnabled());
 }
 
 TEST_F(StatistikTabTest, DatesInTheWrongFormGetAMessageAndNoQuery)

@@ -67,6 +67,19 @@ DayTraffic trafficSum(const QString& dbPath, const QString& table)
     return sum;
 }
 
+QString integrityCheck(const QString& dbPath)
+{
+    Connection db(dbPath);
+    sqlite3_stmt* stmt = nullptr;
+    if (!db.get() || sqlite3_prepare_v2(db.get(), "PRAGMA integrity_check", -1, &stmt, nullptr) != SQLITE_OK)
+        return QStringLiteral("cannot be opened");
+    QStringList lines;
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        lines << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    return lines.join(QLatin1Char('\n'));
+}
+
 bool setAnzeigen(const QString& dbPath, const QString& index, const QString& anzeigen)
 {
     Connection db(dbPath);

@@ -28,6 +28,9 @@ DayTraffic trafficSum(const QString& dbPath, const QString& table);
 // the dial-up entry last: the order in which the program holds the entries.
 QStringList trafficTables(const QString& dbPath);
 
+// What the engine's integrity check says of the file ("ok" when it is whole).
+QString integrityCheck(const QString& dbPath);
+
 // Sets "anzeigen" in the settings table "<index>_einstellungen"; false on failure.
 bool setAnzeigen(const QString& dbPath, const QString& index, const QString& anzeigen);
 

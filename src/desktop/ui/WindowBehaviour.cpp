@@ -14,12 +14,15 @@ WindowBehaviour::WindowBehaviour(QWidget& main, const std::vector<TGraphenform*>
     : m_main(main)
     , m_graphs(graphs)
     , m_area(area)
+    , m_iconShown(area && area->available())
 {
 }
 
 bool WindowBehaviour::trayPresent() const
 {
-    return m_area && m_area->available();
+    // A notification area that comes after the start (a panel started later
+    // at logon) has no icon of ours: hiding into it would lose the window.
+    return m_iconShown && m_area->available();
 }
 
 Qt::WindowFlags WindowBehaviour::mainWindowFlags(bool tray)

@@ -20,6 +20,11 @@ public:
     // `graphs` is the main window's list of graph windows; it must outlive this object.
     WindowBehaviour(QWidget& main, const std::vector<TGraphenform*>& graphs, const NotificationArea* area);
 
+    // Whether the icon is shown: decided once, when this object is made, as
+    // the window's taskbar button is.
+    bool iconShown() const { return m_iconShown; }
+    // Whether windows can hide into the icon now: it was shown and the
+    // notification area is still there.
     bool trayPresent() const;
     // Fixed border, title and close button only; a tool window (no taskbar
     // button) when the icon is there.
@@ -52,4 +57,5 @@ private:
     QWidget& m_main;
     const std::vector<TGraphenform*>& m_graphs;
     const NotificationArea* m_area;
+    bool m_iconShown;
 };

@@ -14,6 +14,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -350,12 +351,12 @@ void TGraphenform::chooseBarColor(bool send)
 
 void TGraphenform::moveSnapped(const QPoint& topLeft)
 {
-    QScreen* s = screen();
-    QRect target(topLeft, frameGeometry().size());
-    if (s)
+    const QMargins frame = currentFrame();
+    QRect target(topLeft, size().grownBy(frame));
+    if (QScreen* s = screen())
         target = SnapToWorkArea(target, s->availableGeometry(), SnapDistance);
     m_snapping = true;
-    move(target.topLeft());
+    placeInnerArea(target.topLeft() + QPoint(frame.left(), frame.top()));
     m_snapping = false;
 }
 
@@ -367,22 +368,37 @@ void TGraphenform::placeInnerArea(const QPoint& topLeft)
 
 QRect TGraphenform::outerRect(const QMargins& frameEstimate) const
 {
-    const QRect frame = frameGeometry();
-    return frame != geometry() ? frame : geometry().marginsAdded(frameEstimate);
+    const QMargins frame = currentFrame();
+    return geometry().marginsAdded(frame.isNull() ? frameEstimate : frame);
+}
+
+QMargins TGraphenform::currentFrame() const
+{
+    // Asked of the window system each time: the widget's own copy follows
+    // only move and resize events, and a frame that settles without moving
+    // the inner area sends none.
+    const QWindow* handle = windowHandle();
+    return handle ? handle->frameMargins() : QMargins();
 }
 
 void TGraphenform::snapToWorkArea()
 {
-    // Until the window manager has framed the window its outer size is not
-    // known, and a snap then would be undone, or not, once the frame is there.
-    // The frame comes without an event of its own: look again a little later.
-    if (isVisible() && frameGeometry() == geometry()) {
-        if (++m_frameWaits <= kFrameWaits)
-            m_snapTimer->start();
+    // A hidden or minimised window is snapped when it comes back.
+    if (!isVisible() || isMinimized())
+        return;
+    // The window manager maps a window once its frame is finished. Before
+    // that the frame can read as the client sitting at its corner (no left
+    // or top border, all of it right and below), and a snap then leaves the
+    // window a pixel off the edge. The frame comes without an event of its
+    // own: look again a little later; with no frame at all, snap the inner area.
+    const QMargins frame = currentFrame();
+    const bool framed = windowHandle() && windowHandle()->isExposed() && !frame.isNull();
+    if (!framed && ++m_frameWaits <= kFrameWaits) {
+        m_snapTimer->start();
         return;
     }
     m_frameWaits = 0;
-    moveSnapped(pos());
+    moveSnapped(geometry().topLeft() - QPoint(frame.left(), frame.top()));
 }
 
 void TGraphenform::snapWhenSettled()

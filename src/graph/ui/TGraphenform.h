@@ -68,7 +68,7 @@ public:
     // keep it: before the window manager has framed the window only the
     // inner area can be placed exactly.
     void placeInnerArea(const QPoint& topLeft);
-    // The outer rectangle; while the frame is not known yet, the inner area
+    // The outer rectangle; while the window has no frame yet, the inner area
     // grown by `frameEstimate`.
     QRect outerRect(const QMargins& frameEstimate) const;
 
@@ -116,6 +116,7 @@ private:
     void onVordergrund1Triggered(bool checked);
     void setStaysOnTop(bool on);
     void applyOpacity();
+    QMargins currentFrame() const;
     void snapToWorkArea();
     void snapWhenSettled();
     void chooseGraphColor(bool fore);

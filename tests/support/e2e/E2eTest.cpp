@@ -40,6 +40,8 @@ LoopbackCounters E2eTest::savedCounters(const QString& index, const QString& fol
     QFile file((folder.isEmpty() ? home.folder() : folder) + QStringLiteral("/netzpegel.cache.counters"));
     const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     for (const QByteArray& line : content.split('\n')) {
+        if (line.startsWith("previous "))
+            break; // the counters of the cache before the newest one
         const QList<QByteArray> parts = line.trimmed().split(' ');
         if (!line.startsWith(prefix) || parts.size() != 3)
             continue;

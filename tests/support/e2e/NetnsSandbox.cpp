@@ -133,6 +133,12 @@ bool NetnsSandbox::pushTraffic(qint64 bytes) const
                                {QString::fromLatin1(kPushLoopbackArgument), QString::number(bytes)}));
 }
 
+bool NetnsSandbox::startTrafficFlow(QProcess& flow) const
+{
+    flow.start(m_ip, execArguments(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kFlowLoopbackArgument)}));
+    return flow.waitForStarted(kIpTimeoutMs);
+}
+
 bool NetnsSandbox::runIp(const QStringList& arguments, QByteArray* output) const
 {
     QProcess ip;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -33,6 +34,8 @@ public:
     int loopbackIfIndex() const;
     // Sends `bytes` of payload over lo inside the namespace; false on failure.
     bool pushTraffic(qint64 bytes) const;
+    // Starts traffic over lo inside the namespace that flows until `flow` is killed.
+    bool startTrafficFlow(QProcess& flow) const;
 
     // Octet counters and index of any interface of the namespace (invalid / 0 when unreadable).
     LoopbackCounters counters(const QString& interface) const;

@@ -1,14 +1,18 @@
 #include "support/e2e/TrafficSource.h"
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <linux/if_packet.h>
 #include <net/ethernet.h>
 #include <net/if.h>
 #include <netinet/in.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 bool pushLoopbackTraffic(qint64 bytes)
@@ -64,4 +68,13 @@ bool pushFrames(const char* interface, qint64 bytes)
     }
     ::close(fd);
     return ok;
+}
+
+bool flowLoopbackTraffic()
+{
+    using namespace std::chrono_literals;
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlives the test that started it
+    while (pushLoopbackTraffic(3000))
+        std::this_thread::sleep_for(5ms);
+    return false;
 }

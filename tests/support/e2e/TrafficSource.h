@@ -16,3 +16,10 @@ inline constexpr const char* kPushFramesArgument = "--push-frames";
 // Sends frames carrying `bytes` of payload out of `interface` (a raw packet
 // socket: no address needed); false when the interface or a socket call fails.
 bool pushFrames(const char* interface, qint64 bytes);
+
+// The argument that makes a test executable send traffic until it is killed.
+inline constexpr const char* kFlowLoopbackArgument = "--flow-loopback";
+
+// Sends datagrams over lo as pushLoopbackTraffic does, a few hundred kilobytes
+// a second, until the process is killed; returns only when a socket call fails.
+bool flowLoopbackTraffic();
