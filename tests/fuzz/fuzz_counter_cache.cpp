@@ -3,24 +3,18 @@
 #include "acquisition/TNic.h"
 #include "storage/CounterCache.h"
 #include "storage/PendingBookings.h"
+#include "FuzzCheck.h"
 
 #include <QLocale>
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
 namespace {
 
 const QDate kToday(2026, 12, 8);
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 struct Entries
 {

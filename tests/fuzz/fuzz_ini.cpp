@@ -2,19 +2,9 @@
 // looked up, changed and written back.
 #include "config/IniDocument.h"
 #include "config/IniFile.h"
+#include "FuzzCheck.h"
 
 #include <cstdint>
-#include <cstdlib>
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,23 +1,13 @@
 // The pending-bookings file as a kill, a damaged disk or a hand edit leaves it.
 #include "acquisition/TNic.h"
 #include "storage/PendingBookings.h"
+#include "FuzzCheck.h"
 
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <vector>
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -2,21 +2,11 @@
 // counters applied to the entries, and written again.
 #include "acquisition/RestartCounters.h"
 #include "acquisition/TNic.h"
+#include "FuzzCheck.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <vector>
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,20 +1,10 @@
 // A table exchange file to import, as another program, an old version or a
 // damaged disk hands it over.
 #include "storage/TabFile.h"
+#include "FuzzCheck.h"
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -59,6 +59,24 @@ protected:
     }
 
     void settle() { QCoreApplication::processEvents(); }
+
+    // "Minimise" and minimising the active window both leave a taskbar button, never a hidden window.
+    void expectMinimisedIntoTheTaskbar(TMainform& form)
+    {
+        form.Minimieren1->trigger();
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_TRUE(form.isMinimized()) << "minimised, not hidden";
+        form.Minimieren1->trigger();
+        EXPECT_FALSE(form.isMinimized());
+
+        QApplication::setActiveWindow(&form);
+        form.setWindowState(Qt::WindowMinimized);
+        settle();
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_TRUE(form.isMinimized());
+        form.setWindowState(Qt::WindowNoState);
+        settle();
+    }
 };
 
 TEST_F(DesktopTest, TrayMenuAndLeftClickToggleTheWindows)
@@ -133,20 +151,7 @@ TEST_F(DesktopTest, WithoutANotificationAreaNothingIsHiddenOutOfReach)
     settle();
     const std::vector<TGraphenform*> graphs = shownGraphs(form);
 
-    form.Minimieren1->trigger();
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_TRUE(form.isMinimized()) << "minimised, not hidden";
-    form.Minimieren1->trigger();
-    EXPECT_FALSE(form.isMinimized());
-
-    // Minimising the active window keeps it minimised in the taskbar.
-    QApplication::setActiveWindow(&form);
-    form.setWindowState(Qt::WindowMinimized);
-    settle();
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_TRUE(form.isMinimized());
-    form.setWindowState(Qt::WindowNoState);
-    settle();
+    expectMinimisedIntoTheTaskbar(form);
 
     form.AllesMinimieren2->trigger();
     settle();
@@ -170,19 +175,7 @@ TEST_F(DesktopTest, ANotificationAreaThatComesAfterTheStartHidesNothingIntoAnIco
     ASSERT_FALSE(form.Tray->isShown());
     notificationArea.present = true;
 
-    form.Minimieren1->trigger();
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_TRUE(form.isMinimized()) << "minimised into its taskbar button";
-    form.Minimieren1->trigger();
-    EXPECT_FALSE(form.isMinimized());
-
-    QApplication::setActiveWindow(&form);
-    form.setWindowState(Qt::WindowMinimized);
-    settle();
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_TRUE(form.isMinimized());
-    form.setWindowState(Qt::WindowNoState);
-    settle();
+    expectMinimisedIntoTheTaskbar(form);
 
     form.AllesMinimieren2->trigger();
     settle();
