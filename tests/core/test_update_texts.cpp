@@ -4,6 +4,8 @@
 #include "update/UpdateVersion.h"
 
 #include <QStringList>
+#include <ostream>
+#include <string>
 #include <gtest/gtest.h>
 
 namespace {
@@ -14,6 +16,22 @@ struct VersionCase
     const char* installed;
     VersionOrder expected;
 };
+
+// Names each case by its texts (line breaks shown as \r \n), not by its bytes in memory.
+void printText(const char* text, std::ostream* os)
+{
+    if (!*text)
+        *os << "(empty)";
+    for (const char* p = text; *p; ++p)
+        *os << (*p == '\r' ? "\\r" : *p == '\n' ? "\\n" : std::string(1, *p));
+}
+
+void PrintTo(const VersionCase& c, std::ostream* os)
+{
+    printText(c.server, os);
+    *os << " against ";
+    printText(c.installed, os);
+}
 
 class VersionOrderTest : public ::testing::TestWithParam<VersionCase>
 {
