@@ -14,10 +14,10 @@ namespace {
 // Marks where the entries of the cache before the newest one begin.
 const QByteArray kPrevious("previous ");
 
-// Counters are whole numbers below 2^64; written as integers they read back exactly.
-QByteArray counterText(long double value)
+// Counters are whole numbers below 2^64; kept and written as integers they read back exactly.
+qulonglong counterValue(long double value)
 {
-    return QByteArray::number(static_cast<qulonglong>(value < 0 ? 0 : value));
+    return static_cast<qulonglong>(value < 0 ? 0 : value);
 }
 
 } // namespace
@@ -46,8 +46,7 @@ RestartCounters::Generation RestartCounters::generationOf(const std::vector<TNic
         long double send = 0;
         long double received = 0;
         nic->get_alte_werte(send, received);
-        g.counters.insert(nic->Index, {static_cast<qulonglong>(send < 0 ? 0 : send),
-                                       static_cast<qulonglong>(received < 0 ? 0 : received)});
+        g.counters.insert(nic->Index, {counterValue(send), counterValue(received)});
     }
     return g;
 }
@@ -58,7 +57,7 @@ QByteArray RestartCounters::entryLines(const Generation& g)
     for (const QString& index : g.owners) {
         out += index.toUtf8();
         if (const auto s = g.counters.constFind(index); s != g.counters.constEnd())
-            out += ' ' + counterText(s->send) + ' ' + counterText(s->received);
+            out += ' ' + QByteArray::number(s->send) + ' ' + QByteArray::number(s->received);
         out += '\n';
     }
     return out;
