@@ -1,7 +1,7 @@
 // Reports and statistics over years of days: the whole report of 64 adapters
 // with ten years each, one adapter's ten years through the statistics query,
 // and how long the window's event loop waits at most while such a report runs.
-#include "acquisition/SystemClock.h"
+#include "base/SystemClock.h"
 #include "acquisition/TNic.h"
 #include "app/BerichteTab.h"
 #include "config/Settings.h"

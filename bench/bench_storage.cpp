@@ -1,9 +1,9 @@
 #include "acquisition/IfRow.h"
 #include "acquisition/TNic.h"
-#include "desktop/ExceptionLog.h"
+#include "base/ExceptionLog.h"
 #include "storage/Database.h"
-#include "storage/PendingBookings.h"
-#include "storage/Provisioning.h"
+#include "engine/PendingBookings.h"
+#include "engine/Provisioning.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 // How long the user-interface thread goes without running its event loop
 // while the update window downloads 20 MB from 127.0.0.1: the transfer runs
 // on the update thread, the window only takes progress and the result.
-#include "acquisition/SystemClock.h"
-#include "config/ProgramFolder.h"
+#include "base/SystemClock.h"
+#include "base/ProgramFolder.h"
 #include "config/TSprache.h"
 #include "config/TVerInfo.h"
 #include "support/HttpTestServer.h"

@@ -10,13 +10,18 @@
 #
 # EXECUTABLE defaults to build-rel/netzpegel, SECONDS to 60. SHOWN=default keeps
 # the entries as a fresh installation shows them, SHOWN=none hides them all
-# (nothing sampled or drawn) instead.
+# (nothing sampled or drawn) instead. MODE=service runs `netzpegel --service`
+# (no window, no display) instead of the window. ADAPTERS=n (as root) runs it in
+# a network namespace of its own with lo and n-1 dummy links, so that the same
+# n adapters are sampled on any machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 exe=$(realpath "${1:-build-rel/netzpegel}")
 seconds=${2:-60}
 shown=${SHOWN:-all}
+mode=${MODE:-window}
+adapters=${ADAPTERS:-}
 warmup=5
 
 [ -x "$exe" ] || { echo "no executable at $exe (build a release tree first)" >&2; exit 1; }
@@ -24,16 +29,33 @@ command -v sqlite3 >/dev/null || { echo "sqlite3 is needed" >&2; exit 1; }
 
 home=$(mktemp -d)
 pid=""
+netns=""
 cleanup() {
   if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
     kill -TERM "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   fi
+  [ -z "$netns" ] || ip netns delete "$netns" 2>/dev/null || true
   rm -rf "$home"
 }
 trap cleanup EXIT
 
 export NETZPEGEL_HOME="$home" NETZPEGEL_NO_DIALOGS=1 QT_QPA_PLATFORM=offscreen
+run=("$exe")
+if [ "$mode" = service ]; then
+  unset QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY
+  run+=(--service)
+fi
+if [ -n "$adapters" ]; then
+  netns=npcost$$
+  ip netns add "$netns"
+  ip -n "$netns" link set lo up
+  for i in $(seq 1 $((adapters - 1))); do
+    ip -n "$netns" link add "dummy$i" type dummy
+    ip -n "$netns" link set "dummy$i" up
+  done
+  run=(ip netns exec "$netns" "${run[@]}")
+fi
 
 # Whether the process has a handler for SIGTERM yet: its window is built.
 ready() {
@@ -43,7 +65,7 @@ ready() {
 }
 
 start() {
-  "$exe" 2>>"$home/stderr.txt" &
+  "${run[@]}" 2>>"$home/stderr.txt" &
   pid=$!
   for _ in $(seq 1 600); do
     ready "$pid" && return 0
@@ -90,8 +112,8 @@ hwm_kib=$(awk '/^VmHWM:/ {print $2}' "/proc/$pid/status")
 stop
 
 awk -v t=$((after - before)) -v s="$seconds" -v rss="$rss_kib" -v hwm="$hwm_kib" \
-    -v n="$entries" -v shown="$shown" 'BEGIN {
-  printf "entries: %d (%s shown), samples: %d at 1 s\n", n, shown, s
+    -v n="$entries" -v shown="$shown" -v mode="$mode" 'BEGIN {
+  printf "mode: %s, entries: %d (%s shown), samples: %d at 1 s\n", mode, n, shown, s
   printf "cpu per sample: %.3f ms (%.3f s in %d s)\n", t / 1e6 / s, t / 1e9, s
   printf "resident memory: %.1f MiB (peak %.1f MiB)\n", rss / 1024, hwm / 1024
 }'

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds a second tree, build-san, with AddressSanitizer and UndefinedBehaviorSanitizer (clang;
 # the tree also holds the libFuzzer targets) and runs the whole suite in it, end-to-end tests
-# included. The first report ends the process that made it, leaks are reported at exit, and any
+# included; line tables are all a report's stack needs. The first report ends the process that made it, leaks are reported at exit, and any
 # report fails this script, also one from a program a test started and never asked about.
 #   --build-only   configure and build the tree, run nothing (tests/fuzz/run-all.sh uses it)
 set -euo pipefail
@@ -9,7 +9,8 @@ cd "$(dirname "$0")/.."
 tree=build-san
 cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DNETZPEGEL_SANITIZE=ON -DNETZPEGEL_FUZZ=ON -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only -DNDEBUG" \
+  -DNETZPEGEL_SANITIZE=ON -DNETZPEGEL_FUZZ=ON
 cmake --build "$tree"
 if [ "${1:-}" = "--build-only" ]; then exit 0; fi
 

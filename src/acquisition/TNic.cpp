@@ -1,7 +1,7 @@
 #include "acquisition/TNic.h"
 
-#include "acquisition/SystemClock.h"
-#include "desktop/ExceptionLog.h"
+#include "base/SystemClock.h"
+#include "base/ExceptionLog.h"
 #include "storage/Database.h"
 #include "storage/DatabaseError.h"
 #include "storage/DayNumber.h"
@@ -154,6 +154,12 @@ bool TNic::set_gesamt_received(long double value)
 {
     gesamt_received = value;
     return true;
+}
+
+EntryLogState TNic::logState() const
+{
+    return {Name, Index, Mac, alte_send, alte_received, gesamt_send, gesamt_received,
+            wert_send, wert_received, rate_send, rate_received};
 }
 
 void TNic::clearRates()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acquisition/EntryLogState.h"
 #include "acquisition/IfRow.h"
 
 #include <QDate>
@@ -50,6 +51,7 @@ public:
     long double get_rate_received() const { return rate_received; }
     bool set_gesamt_send(long double value);
     bool set_gesamt_received(long double value);
+    EntryLogState logState() const;
     // Rates of 0 for an interface that is gone; totals and previous raw values stay.
     void clearRates();
 

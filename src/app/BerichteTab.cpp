@@ -2,7 +2,7 @@
 
 #include "acquisition/TNic.h"
 #include "app/NamedWidget.h"
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "config/Settings.h"
 #include "config/TSprache.h"
 #include "desktop/UrlOpener.h"

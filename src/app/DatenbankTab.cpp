@@ -1,8 +1,8 @@
 #include "app/DatenbankTab.h"
 
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 #include "app/NamedWidget.h"
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "config/TSprache.h"
 #include "storage/Database.h"
 #include "storage/DatabaseError.h"

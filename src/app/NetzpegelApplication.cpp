@@ -1,6 +1,6 @@
 #include "app/NetzpegelApplication.h"
 
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 #include "desktop/UnhandledFailure.h"
 
 NetzpegelApplication::NetzpegelApplication(int& argc, char** argv)

@@ -1,6 +1,6 @@
 #include "app/StatistikTab.h"
 
-#include "acquisition/Clock.h"
+#include "base/Clock.h"
 #include "acquisition/TNic.h"
 #include "app/NamedWidget.h"
 #include "config/TSprache.h"

@@ -1,32 +1,22 @@
 #include "app/TMainform.h"
 
-#include "acquisition/Clock.h"
-#include "acquisition/DayRollover.h"
 #include "acquisition/InterfaceTable.h"
-#include "acquisition/RestartCounters.h"
 #include "app/BerichteTab.h"
 #include "app/DatenbankTab.h"
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
 #include "app/StatistikTab.h"
-#include "config/IniFile.h"
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "config/TSprache.h"
 #include "config/TVerInfo.h"
 #include "desktop/ApplicationExceptionLog.h"
 #include "desktop/Autostart.h"
 #include "desktop/BasisPrio.h"
-#include "desktop/ExceptionLog.h"
+#include "base/ExceptionLog.h"
 #include "desktop/UnhandledFailure.h"
 #include "desktop/ui/TrayIcon.h"
 #include "desktop/ui/WindowBehaviour.h"
 #include "graph/ui/TGraphenform.h"
-#include "storage/CounterCache.h"
-#include "storage/DBUpdates.h"
-#include "storage/Database.h"
-#include "storage/DatabaseError.h"
-#include "storage/Provisioning.h"
-#include "storage/ShutdownBooking.h"
 #include "update/HttpClient.h"
 #include "update/UpdateService.h"
 
@@ -50,26 +40,19 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <climits>
+
 
 namespace {
 
-QTimer* namedTimer(QObject* parent, const char* name, int interval)
+EngineServices engineServices(const MainformServices& services, const TSprache* sprache)
 {
-    auto* t = new QTimer(parent);
-    t->setObjectName(QString::fromLatin1(name));
-    t->setInterval(interval);
-    return t;
-}
-
-QString cacheMessage(const QString& cachePath, const QString& backupPath)
-{
-    const QChar q = QLatin1Char('"');
-    return QStringLiteral("Von Funktion ") + q + QStringLiteral("ReadCacheFromHDD(CacheDateiname)") + q
-        + QStringLiteral(" (aufgerufen in ") + q
-        + QStringLiteral("__fastcall TMainform::TMainform(TComponent* Owner) : TForm(Owner)") + q
-        + QStringLiteral(") wurde der Wert 2 zurück gegeben. Die Cachedatei(") + q + cachePath + q
-        + QStringLiteral(") wurde gesichert nach: ") + q + backupPath + q + QLatin1Char(' ');
+    EngineServices e;
+    e.interfaceTable = services.interfaceTable;
+    e.dialupSource = services.dialupSource;
+    e.clock = services.clock;
+    e.sprache = sprache;
+    e.bootIdPath = services.bootIdPath;
+    return e;
 }
 
 } // namespace
@@ -77,8 +60,18 @@ QString cacheMessage(const QString& cachePath, const QString& backupPath)
 TMainform::TMainform(const MainformServices& services, const QStringList& arguments)
     : m_services(services)
     , m_sprache(std::make_unique<TSprache>())
+    , m_engine(new TrafficEngine(engineServices(services, m_sprache.get()), this))
+    , v(m_engine->entries())
+    , Tagesdatum(m_engine->Tagesdatum)
+    , CacheDateiname(m_engine->CacheDateiname)
+    , NicEngine(m_engine->NicEngine)
+    , DfuEngine(m_engine->DfuEngine)
+    , Datumsprueftimer(m_engine->Datumsprueftimer)
+    , CacheToHDDTimer(m_engine->CacheToHDDTimer)
     , m_verInfo(std::make_unique<TVerInfo>())
 {
+    connect(m_engine, &TrafficEngine::message, this, &TMainform::message);
+    connect(m_engine, &TrafficEngine::entryAdded, this, &TMainform::entryAdded);
     buildWindow();
     // A fresh program folder gets the shipped files before anything is read.
     layDownShippedFiles(programFolder());
@@ -96,9 +89,9 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     if (!openDatabase())
         return;
 
+    const EngineOptions options = engineOptions();
     std::vector<IfRow> rows;
-    InterfaceTable* table = m_services.interfaceTable;
-    if (TabSheet2->nic_CheckBox->isChecked() && (!table || !table->open() || !table->read(rows))) {
+    if (!m_engine->readInterfaces(options, rows)) {
         // Without the interface table no adapter can be counted.
         const std::runtime_error failure(
             "| Fehler bei: h_iphlpapi_dll=LoadLibrary(iphlpapi.dll); oder bei GetProcAdress (GetIfTable) in "
@@ -106,60 +99,9 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
         ApplicationException(QStringLiteral("TMainform"), &failure);
         return;
     }
-    createEntries(rows);
-    DBc->close();
+    m_engine->createEntries(rows, options);
     RefreshLiveGridRows();
-
-    NicEngine->setInterval(std::clamp(m_einstellungen.nicEngineIntervallTimer, 1, INT_MAX / 1000) * 1000);
-    if (TabSheet2->nic_CheckBox->isChecked())
-        NicEngine->start();
-    else if (table)
-        table->close();
-    Datumsprueftimer->start();
-    CacheIntervalEditChange(TabSheet2->CacheIntervalEdit->text());
-    if (TabSheet2->dfu_CheckBox->isChecked())
-        DfuEngine->start();
-    Tagesdatum = m_services.clock->today();
-    setLogClock(m_services.clock);
-
-    try {
-        CacheDateiname = IniReadString(QStringLiteral("Variablen"), QStringLiteral("CacheDateiname"), variablesFilePath());
-    } catch (const IniError& e) {
-        LogException(e, QStringLiteral("variables.conf: "));  // the cache stays off
-    }
-    QByteArray cacheOnDisk;
-    if (QFile f(cachePath()); !QFileInfo(cachePath()).isDir() && f.open(QIODevice::ReadOnly))
-        cacheOnDisk = f.readAll();
-    m_pending.attachFile(programFolder() + stateFileBase() + QStringLiteral(".pending"), v);
-    m_restartCounters = std::make_unique<RestartCounters>(programFolder() + stateFileBase() + QStringLiteral(".counters"),
-                                                          m_services.bootIdPath);
-    m_restartCounters->load(cacheOnDisk);
-    // The cache's groups go to their adapters by Index, wherever they stand now.
-    CounterCache::Owners owners{m_restartCounters->cacheOwners(), DBc.get()};
-    QDate cacheDay;
-    const int cache = CounterCache::read(cachePath(), v, Tagesdatum, m_pending, &cacheDay, &owners);
-    if (cache == CounterCache::DoesNotFit || cache == CounterCache::Unreadable) {
-        // Kept aside before the next write replaces it, so no total is lost.
-        const QString first = CounterCache::backupPath(programFolder(), CacheDateiname, Tagesdatum);
-        QString backup = first;
-        for (int n = 2; QFile::exists(backup); ++n)
-            backup = first + QLatin1Char('_') + QString::number(n); // never over an earlier backup
-        QFile::copy(cachePath(), backup);
-        if (cache == CounterCache::DoesNotFit) {
-            LogException(cacheMessage(cachePath(), backup), QStringLiteral("Exception"));
-            message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error37")));
-        } else {
-            message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error36")));
-        }
-    }
-    m_restartCounters->restore(v, rows);
-    const bool bookedFromCache = cache == CounterCache::Restored
-        || (cache == CounterCache::Unreadable && cacheDay.isValid()); // groups before the bad one
-    if ((bookedFromCache && cacheDay != Tagesdatum) || owners.bookedAbsent > 0) {
-        // That day (or the totals of adapters gone since) is booked, or owed in
-        // the pending file, now: a second crash must not find it in the cache again.
-        persistBookedState();
-    }
+    m_engine->start(rows, options);
 
     m_einstellungen.lastupdate = LastupdateLaden();
     setUpUpdateService();
@@ -176,9 +118,16 @@ TMainform::~TMainform()
     ReleaseAll();
 }
 
-QString TMainform::cachePath() const
+EngineOptions TMainform::engineOptions() const
 {
-    return programFolder() + CacheDateiname;
+    EngineOptions o;
+    o.nicEngine = TabSheet2->nic_CheckBox->isChecked();
+    o.dfuEngine = TabSheet2->dfu_CheckBox->isChecked();
+    o.intervalSeconds = m_einstellungen.nicEngineIntervallTimer;
+    o.sonderModus = m_einstellungen.sonderModus;
+    o.bewareOfTrafficDouble = TabSheet2->Bewareoftrafficdouble->isChecked();
+    o.cacheIntervalText = TabSheet2->CacheIntervalEdit->text();
+    return o;
 }
 
 QList<QWidget*> TMainform::pages() const
@@ -187,10 +136,6 @@ QList<QWidget*> TMainform::pages() const
     return {TabSheet1, TabSheet2, TabSheet3, TabSheet4, TabSheet5};
 }
 
-QString TMainform::stateFileBase() const
-{
-    return CacheDateiname.isEmpty() ? QStringLiteral("netzpegel") : CacheDateiname;
-}
 void TMainform::buildWindow()
 {
     setObjectName(QStringLiteral("Mainform"));
@@ -226,11 +171,9 @@ void TMainform::buildWindow()
     m_windows = std::make_unique<WindowBehaviour>(*this, g, m_services.notificationArea);
     setWindowFlags(WindowBehaviour::mainWindowFlags(m_windows->iconShown()));
 
-    NicEngine = namedTimer(this, "NicEngine", 1000);
-    DfuEngine = namedTimer(this, "DfuEngine", 1000);
-    Datumsprueftimer = namedTimer(this, "Datumsprueftimer", 60000);
-    CacheToHDDTimer = namedTimer(this, "CacheToHDDTimer", 0);
-    AutoBerichtTimer = namedTimer(this, "AutoBerichtTimer", 3600000);
+    AutoBerichtTimer = new QTimer(this);
+    AutoBerichtTimer->setObjectName(QStringLiteral("AutoBerichtTimer"));
+    AutoBerichtTimer->setInterval(3600000);
 }
 
 TabContext TMainform::tabContext()
@@ -359,83 +302,23 @@ void TMainform::applyLanguage()
 
 bool TMainform::openDatabase()
 {
-    DBc = std::make_unique<Database>(Database::programDatabasePath());
-    try {
-        DBc->open();
-    } catch (const DatabaseError& e) {
-        // The file stays as it is; nothing can be booked without it.
-        message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error21")) + QLatin1Char('\n') + e.message());
-        DBc.reset();
+    if (!m_engine->openDatabase())
         return false;
-    }
-    QString dbVersion;
-    switch (Check_and_Do_DBUpdate(*DBc, dbVersion)) {
-    case 0: message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error32"))); break;
-    case 2: message(MessageSink::Icon::Information, m_sprache->error(QStringLiteral("Error33"))); break;
-    case 3: LogException(unknownDatabaseLogMessage(), QStringLiteral("Exception")); break;
-    default: break;
-    }
-    m_verInfo->setDbversion(dbVersion);
-    TabSheet5->setServices({DBc.get(), m_sprache.get(), m_services.messages, m_services.chooseFile,
+    m_verInfo->setDbversion(m_engine->dbVersion());
+    TabSheet5->setServices({m_engine->database(), m_sprache.get(), m_services.messages, m_services.chooseFile,
                             m_services.chooseSaveFile});
     return true;
 }
 
-void TMainform::createEntries(const std::vector<IfRow>& rows)
+void TMainform::entryAdded(int position, bool tablesCreated, bool adopted)
 {
-    m_sampleContext.intervalMs = std::clamp(m_einstellungen.nicEngineIntervallTimer, 1, INT_MAX / 1000) * 1000;
-    auto provision = [&](TNic* nic, const IfRow* row) {
-        for (const QString& key : addEntry(nic, row))
-            message(MessageSink::Icon::Warning, m_sprache->error(key));
-    };
-    for (const IfRow& row : rows) {
-        auto* nic = new TNic(&m_sampleContext);
-        nic->setIdentity(row, m_einstellungen.sonderModus);
-        provision(nic, &row);
-    }
-    if (TabSheet2->dfu_CheckBox->isChecked()) {
-        auto* nic = new TNic(&m_sampleContext);
-        nic->setDfuIdentity(m_sprache->dfuName());
-        provision(nic, nullptr);
-    }
-}
-
-QStringList TMainform::addEntry(TNic* nic, const IfRow* row)
-{
-    nic->setDatabase(DBc.get());
-    nic->setClock(m_services.clock);
-    // Adapters stand before the dial-up entry, which stays last.
-    const size_t position = row && !v.empty() && v.back()->isDfu() ? v.size() - 1 : v.size();
-    v.insert(v.begin() + static_cast<std::ptrdiff_t>(position), nic);
-    const ProvisioningResult result = provisionEntry(*DBc, *nic, row);
-    createGraphWindow(*nic, position);
-    if (result.tablesCreated)
-        placeNewGraphWindow(position);
-    return result.warnings;
-}
-
-QStringList TMainform::adoptInterfaces(const std::vector<IfRow>& rows)
-{
-    QStringList warnings;
-    if (rows.empty() || !DBc || m_closed)
-        return warnings;
+    const auto i = static_cast<size_t>(position);
+    createGraphWindow(*v[i], i);
+    if (tablesCreated)
+        placeNewGraphWindow(i);
     QComboBox* chooser = TabSheet2->Einstellungen_Nic_ComboBox;
-    for (const IfRow& row : rows) {
-        auto* nic = new TNic(&m_sampleContext);
-        nic->setIdentity(row, m_einstellungen.sonderModus);
-        warnings += addEntry(nic, &row);
-        // As a start would: counters saved for it in this boot go on, owed days are booked.
-        if (m_restartCounters)
-            m_restartCounters->restore(*nic, row);
-        m_pending.adopt(nic);
-        if (nic->anzeigen_live || nic->anzeigen_graph)
-            feedRow(*nic, row);
-        const auto position = static_cast<int>(std::find(v.begin(), v.end(), nic) - v.begin());
-        if (chooser->count() + 1 == static_cast<int>(v.size()))
-            chooser->insertItem(position, nic->Name); // the chosen entry stays chosen
-    }
-    RefreshLiveGridRows();
-    return warnings;
+    if (adopted && chooser->count() + 1 == static_cast<int>(v.size()))
+        chooser->insertItem(position, v[i]->Name); // the chosen entry stays chosen
 }
 
 void TMainform::createGraphWindow(TNic& nic, size_t position)
@@ -447,16 +330,10 @@ void TMainform::createGraphWindow(TNic& nic, size_t position)
     g.insert(g.begin() + static_cast<std::ptrdiff_t>(position), w);
 }
 
-bool TMainform::replaceCache(const QByteArray& content)
-{
-    return m_restartCounters ? m_restartCounters->replaceCache(v, cachePath(), content)
-                             : CounterCache::replace(cachePath(), content);
-}
-
 void TMainform::stopTimers()
 {
-    for (QTimer* t : {NicEngine, Datumsprueftimer, DfuEngine, AutoBerichtTimer, CacheToHDDTimer})
-        t->stop();
+    m_engine->stopTimers();
+    AutoBerichtTimer->stop();
 }
 
 void TMainform::stopWorkers()
@@ -496,12 +373,8 @@ void TMainform::FormClose()
     stopTimers();
     TabSheet5->shutDown(); // its worker must not hold the database while the day is booked
     if (m_started) {
-        // Totals of a day that ended in the last minute belong to that day.
-        rollOverDay(Tagesdatum, m_services.clock->today(), v, m_pending);
         // Files written before any message: a kill while one is open keeps them consistent.
-        const ShutdownBookingResult booking =
-            bookAtShutdown(v, m_pending, cachePath(), m_services.clock->today(), m_restartCounters.get());
-        for (TNic* nic : booking.failed)
+        for (TNic* nic : m_engine->bookAtClose())
             message(MessageSink::Icon::Error, entryText(QStringLiteral("Error10"), *nic));
         for (size_t i = 0; i < v.size(); ++i) {
             g[i]->copyTo(*v[i]);
@@ -513,8 +386,6 @@ void TMainform::FormClose()
         if (!BerichteSpeichern(m_berichte))
             message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error12")));
     }
-    if (DBc)
-        DBc->close();
     ReleaseAll();
 }
 
@@ -525,9 +396,7 @@ void TMainform::ReleaseAll()
     for (TGraphenform* w : g)
         delete w;
     g.clear();
-    for (TNic* nic : v)
-        delete nic;
-    v.clear();
+    m_engine->release();
     if (m_sprache) {
         // A start that never finished has nothing of its own to save.
         if (m_started)
@@ -539,9 +408,6 @@ void TMainform::ReleaseAll()
     Tray->hide();
     clearLogVersionTexts();
     setLogClock(nullptr);
-    DBc.reset();
-    if (m_services.interfaceTable)
-        m_services.interfaceTable->close();
 }
 
 void TMainform::ApplicationException(const QString& senderClass, const std::exception* e)
@@ -568,19 +434,14 @@ void TMainform::ApplicationException(const QString& senderClass, const std::exce
     state.activePageIndex = PageControl1->currentIndex();
     if (QWidget* page = pages().value(state.activePageIndex))
         state.activePageName = page->objectName();
-    state.v = &v;
+    state.entries = m_engine->logStates();
     state.graphWindowCount = static_cast<int>(g.size());
     WriteLogLines(applicationExceptionHead(state, what, className, senderClass));
     WriteLogLines(applicationExceptionState(state));
 
     // Book like a normal close: the cache goes once all is booked, or keeps what is not.
     m_closed = true;
-    if (m_started && DBc) {
-        rollOverDay(Tagesdatum, m_services.clock->today(), v, m_pending);
-        bookAtShutdown(v, m_pending, cachePath(), m_services.clock->today(), m_restartCounters.get());
-    }
-    if (DBc)
-        DBc->close();
+    m_engine->bookAtClose();
     message(MessageSink::Icon::Error, applicationExceptionMessage(m_sprache->error(QStringLiteral("Error8")),
                                                                   className, what));
     ReleaseAll();

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "acquisition/NicSampling.h"
 #include "acquisition/TNic.h"
-#include "app/MessageSink.h"
 #include "app/TabContext.h"
+#include "base/MessageSink.h"
 #include "config/Settings.h"
 #include "desktop/TrayStatus.h"
-#include "storage/PendingBookings.h"
+#include "engine/TrafficEngine.h"
 
 #include <QDate>
 #include <QMainWindow>
@@ -32,7 +31,6 @@ class ProcessPriority;
 class QAction;
 class QTabWidget;
 class QTimer;
-class RestartCounters;
 class StatistikTab;
 class TGraphenform;
 class TSprache;
@@ -76,6 +74,11 @@ struct MainformServices
 class TMainform : public QMainWindow
 {
     Q_OBJECT
+    // First: the references below point into the engine.
+    MainformServices m_services;
+    std::unique_ptr<TSprache> m_sprache;
+    TrafficEngine* m_engine;
+
 public:
     TMainform(const MainformServices& services, const QStringList& arguments);
     ~TMainform() override;
@@ -91,13 +94,11 @@ public:
     WindowBehaviour& windows() { return *m_windows; }
     const std::vector<TNic*>& entries() const { return v; }
     const std::vector<TGraphenform*>& graphWindows() const { return g; }
-    QString cachePath() const;
-    // Name the counters and pending files start with.
-    QString stateFileBase() const;
+    // What counts; the window shows it.
+    TrafficEngine& engine() { return *m_engine; }
+    QString cachePath() const { return m_engine->cachePath(); }
 
     int Umrechnungsfaktor = 1024;
-    QDate Tagesdatum;
-    QString CacheDateiname;
 
     QTabWidget* PageControl1;
     LiveDatenTab* TabSheet1;
@@ -105,6 +106,9 @@ public:
     StatistikTab* TabSheet3;
     BerichteTab* TabSheet4;
     DatenbankTab* TabSheet5;
+    // The engine's day and timers, as the window shows and changes them.
+    QDate& Tagesdatum;
+    QString& CacheDateiname;
     QTimer* NicEngine;
     QTimer* DfuEngine;
     QTimer* Datumsprueftimer;
@@ -134,6 +138,9 @@ public slots:
     void CacheIntervalEditChange(const QString& text);
     void AutoBerichtTimerTimer();
     void RefreshLiveGridRows();
+    // The display of the engine's ticks.
+    void showAdapters();
+    void showDialup(const QString& status, bool ok);
     void PageControl1Change(int index);
     void Minimieren1Click();
     // Menus, notification-area icon, help and about box
@@ -188,11 +195,9 @@ private:
     Einstellungen controlsToSettings() const;
     void applyLanguage();
     bool openDatabase();
-    void createEntries(const std::vector<IfRow>& rows);
-    // Provisions one entry (tables and settings row) and makes its graph window,
-    // as at start-up; returns the language keys of the warnings to show.
-    QStringList addEntry(TNic* nic, const IfRow* row);
-    QStringList adoptInterfaces(const std::vector<IfRow>& rows);
+    EngineOptions engineOptions() const;
+    // An entry of the engine is new: its graph window, and its place in the chooser when adopted.
+    void entryAdded(int position, bool tablesCreated, bool adopted);
     void createGraphWindow(TNic& nic, size_t position);
     // A new entry's window goes down the right edge of the work area; its row keeps the place.
     void placeNewGraphWindow(size_t i);
@@ -201,9 +206,6 @@ private:
     void writeGridRow(int row, const LiveGridRow& cells);
     void refillAdapterChooser();
     int selectedEntry() const;
-    // The cache file holds `content` from now on (deleted when empty), with the counters file beside it.
-    bool replaceCache(const QByteArray& content);
-    void persistBookedState();
     void stopTimers();
     // Stops a running statistics query and report before anything they use goes.
     void stopWorkers();
@@ -220,16 +222,9 @@ private:
     void stopUpdates();
     QString inputBox(const QString& caption, const QString& prompt, const QString& initial, bool secret);
 
-    MainformServices m_services;
-    SampleContext m_sampleContext;
-    InterfaceSampler m_sampler;
-    std::vector<TNic*> v;
+    const std::vector<TNic*>& v; // the engine's entries
     std::vector<TGraphenform*> g;
-    std::unique_ptr<TSprache> m_sprache;
     std::unique_ptr<TVerInfo> m_verInfo;
-    std::unique_ptr<Database> DBc;
-    std::unique_ptr<RestartCounters> m_restartCounters;
-    PendingBookings m_pending;
     Einstellungen m_einstellungen;
     Berichte m_berichte;
     std::unique_ptr<WindowBehaviour> m_windows;

@@ -4,7 +4,7 @@
 
 #include "app/EinstellungenTab.h"
 #include "config/IniFile.h"
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "config/TSprache.h"
 #include "config/TVerInfo.h"
 #include "desktop/Autostart.h"

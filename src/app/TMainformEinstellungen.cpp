@@ -6,7 +6,7 @@
 #include "app/DatenbankTab.h"
 #include "app/EinstellungenTab.h"
 #include "app/StatistikTab.h"
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "config/SpeedPresets.h"
 #include "config/TSprache.h"
 #include "desktop/Help.h"
@@ -27,10 +27,11 @@
 void TMainform::connectControls()
 {
     EinstellungenTab* t = TabSheet2;
-    connect(NicEngine, &QTimer::timeout, this, &TMainform::NicEngineTimer);
-    connect(DfuEngine, &QTimer::timeout, this, &TMainform::DfuEngineTimer);
-    connect(Datumsprueftimer, &QTimer::timeout, this, &TMainform::DatumsprueftimerTimer);
-    connect(CacheToHDDTimer, &QTimer::timeout, this, &TMainform::CacheToHDDTimerTimer);
+    connect(m_engine, &TrafficEngine::adaptersSampled, this, &TMainform::showAdapters);
+    connect(m_engine, &TrafficEngine::dialupSampled, this, &TMainform::showDialup);
+    connect(m_engine, &TrafficEngine::entriesAdopted, this, &TMainform::RefreshLiveGridRows);
+    connect(m_engine, &TrafficEngine::minuteChecked, this, &TMainform::startAutomaticUpdate);
+    connect(t->Bewareoftrafficdouble, &QCheckBox::toggled, m_engine, &TrafficEngine::setBewareOfTrafficDouble);
     connect(AutoBerichtTimer, &QTimer::timeout, this, &TMainform::AutoBerichtTimerTimer);
     connect(t->CacheIntervalEdit, &QLineEdit::textChanged, this, &TMainform::CacheIntervalEditChange);
     connect(t->NicEngineIntervall_TrackBar, &QSlider::valueChanged, this, &TMainform::NicEngineIntervall_TrackBarChange);

@@ -3,7 +3,7 @@
 // stop at shutdown.
 #include "app/TMainform.h"
 
-#include "acquisition/Clock.h"
+#include "base/Clock.h"
 #include "app/EinstellungenTab.h"
 #include "config/TSprache.h"
 #include "config/TVerInfo.h"

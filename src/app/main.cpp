@@ -1,13 +1,13 @@
 #include "acquisition/NetlinkInterfaceTable.h"
 #include "acquisition/PppDialupSource.h"
-#include "acquisition/SystemClock.h"
-#include "app/MessageSink.h"
+#include "base/SystemClock.h"
+#include "app/MessageBoxSink.h"
 #include "app/NetzpegelApplication.h"
-#include "app/SingleInstance.h"
+#include "desktop/SingleInstance.h"
 #include "app/TMainform.h"
-#include "app/UnixSignals.h"
+#include "base/UnixSignals.h"
 #include "cli/CommandLine.h"
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "desktop/DesktopUrlOpener.h"
 #include "desktop/SetpriorityProcessPriority.h"
 #include "desktop/StartupPages.h"
@@ -15,6 +15,8 @@
 #include "desktop/XdgAutostartFolder.h"
 #include "desktop/ui/SystemTrayNotificationArea.h"
 #include "desktop/ui/WindowBehaviour.h"
+#include "service/ServiceApplication.h"
+#include "service/ServiceMode.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -28,11 +30,8 @@
 namespace {
 
 // The window-less modes get a core application only: no display, no platform plugin.
-std::optional<int> runWithoutWindow(int argc, char** argv)
+std::optional<int> runWithoutWindow(int argc, char** argv, const QStringList& arguments)
 {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
     if (!findCommandLineMode(arguments))
         return std::nullopt;
     QCoreApplication app(argc, argv);
@@ -112,8 +111,16 @@ int runMonitor(NetzpegelApplication& app, MessageSink& messages)
 
 int main(int argc, char** argv)
 {
-    if (const std::optional<int> code = runWithoutWindow(argc, argv))
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (const std::optional<int> code = runWithoutWindow(argc, argv, arguments))
         return *code;
+    if (isServiceMode(arguments)) {
+        // The engine alone: no display, no platform plugin.
+        ServiceApplication app(argc, argv);
+        return runService(arguments);
+    }
 
     NetzpegelApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("netzpegel"));

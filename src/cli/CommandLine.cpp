@@ -10,7 +10,11 @@ namespace {
 int runHelp(const QStringList&, QTextStream& out, QTextStream&)
 {
     out << "Usage: netzpegel [-n]\n"
-           "       Starts the monitor. -n cuts each adapter's first sample to its line speed.\n";
+           "       Starts the monitor. -n cuts each adapter's first sample to its line speed.\n"
+           "       netzpegel --service [-n]\n"
+           "           Counts and books like the monitor, without a window or display, until\n"
+           "           SIGTERM, SIGINT or SIGHUP (for systemd and headless machines); one at a\n"
+           "           time, as the monitor. Messages go to standard error and error.txt.\n";
     for (const CommandLineMode& mode : commandLineModes()) {
         out << "       netzpegel " << mode.option;
         if (*mode.usage)

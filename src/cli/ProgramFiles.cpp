@@ -2,7 +2,7 @@
 
 #include "acquisition/InterfaceTable.h"
 #include "acquisition/TNic.h"
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "storage/Database.h"
 
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "cli/ReportMode.h"
 
 #include "acquisition/NetlinkInterfaceTable.h"
-#include "acquisition/SystemClock.h"
+#include "base/SystemClock.h"
 #include "cli/ProgramFiles.h"
 #include "reports/BerichtRun.h"
 #include "reports/BerichtSink.h"

@@ -1,7 +1,7 @@
 #include "cli/TableExchangeCommands.h"
 
 #include "config/TVerInfo.h"
-#include "desktop/ExceptionLog.h"
+#include "base/ExceptionLog.h"
 #include "storage/Database.h"
 #include "storage/TableMaintenance.h"
 

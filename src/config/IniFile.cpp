@@ -1,8 +1,8 @@
 #include "config/IniFile.h"
 
-#include "config/FileReplace.h"
+#include "base/FileReplace.h"
 #include "config/IniDocument.h"
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 
 #include <QFile>
 #include <QLocale>

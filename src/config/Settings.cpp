@@ -1,7 +1,7 @@
 #include "config/Settings.h"
 
 #include "config/IniFile.h"
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "config/Verschleierung.h"
 
 #include <exception>

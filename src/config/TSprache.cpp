@@ -2,7 +2,7 @@
 
 #include "config/IniDocument.h"
 #include "config/LanguageKeys.h"
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 
 #include <QFile>
 #include <QFileInfo>

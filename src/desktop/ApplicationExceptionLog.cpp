@@ -1,8 +1,7 @@
 #include "desktop/ApplicationExceptionLog.h"
 
-#include "acquisition/TNic.h"
 #include "config/TVerInfo.h"
-#include "desktop/ExceptionLog.h"
+#include "base/ExceptionLog.h"
 
 #include <QLocale>
 
@@ -43,7 +42,7 @@ QStringList applicationExceptionState(const ApplicationState& state)
     QStringList lines;
     if (!state.hasMainWindow)
         return lines;
-    const int count = state.v ? static_cast<int>(state.v->size()) : 0;
+    const int count = static_cast<int>(state.entries.size());
     lines << QStringLiteral("Mainform->PageControl1->ActivePage->Name:") + state.activePageName
           << QStringLiteral("Mainform->PageControl1->TabIndex:") + QString::number(state.activePageIndex)
           << QStringLiteral(" ")
@@ -51,22 +50,19 @@ QStringList applicationExceptionState(const ApplicationState& state)
           << QStringLiteral("(int)g.size:") + QString::number(state.graphWindowCount)
           << QStringLiteral(" ");
     for (int i = 0; i < count; ++i) {
-        const TNic& nic = *(*state.v)[static_cast<size_t>(i)];
+        const EntryLogState& nic = state.entries[static_cast<size_t>(i)];
         const QString p = QStringLiteral("v[") + QString::number(i);
-        long double alteSend = 0;
-        long double alteReceived = 0;
-        nic.get_alte_werte(alteSend, alteReceived);
-        lines << p + QStringLiteral("]->Name:") + nic.Name
-              << p + QStringLiteral("]->Index:") + nic.Index
-              << p + QStringLiteral("]->Mac:") + nic.Mac
-              << p + QStringLiteral("]->get_alte_werte(send):") + number(alteSend)
-              << p + QStringLiteral("]->get_alte_werte(received):") + number(alteReceived)
-              << p + QStringLiteral("]->get_gesamt_send():") + number(nic.get_gesamt_send())
-              << p + QStringLiteral("]->get_gesamt_received():") + number(nic.get_gesamt_received())
-              << p + QStringLiteral("]->get_wert_send():") + number(nic.get_wert_send())
-              << p + QStringLiteral("]->get_wert_received():") + number(nic.get_wert_received())
-              << p + QStringLiteral("]->get_rate_send():") + number(nic.get_rate_send())
-              << p + QStringLiteral("]->get_rate_received():") + number(nic.get_rate_received())
+        lines << p + QStringLiteral("]->Name:") + nic.name
+              << p + QStringLiteral("]->Index:") + nic.index
+              << p + QStringLiteral("]->Mac:") + nic.mac
+              << p + QStringLiteral("]->get_alte_werte(send):") + number(nic.alteSend)
+              << p + QStringLiteral("]->get_alte_werte(received):") + number(nic.alteReceived)
+              << p + QStringLiteral("]->get_gesamt_send():") + number(nic.gesamtSend)
+              << p + QStringLiteral("]->get_gesamt_received():") + number(nic.gesamtReceived)
+              << p + QStringLiteral("]->get_wert_send():") + number(nic.wertSend)
+              << p + QStringLiteral("]->get_wert_received():") + number(nic.wertReceived)
+              << p + QStringLiteral("]->get_rate_send():") + number(nic.rateSend)
+              << p + QStringLiteral("]->get_rate_received():") + number(nic.rateReceived)
               << QStringLiteral(" ");
     }
     return lines;

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "acquisition/EntryLogState.h"
+
 #include <QString>
 #include <QStringList>
 #include <vector>
 
-class TNic;
 class TVerInfo;
 
 // What the long failure block reports besides the failure itself.
@@ -15,7 +16,7 @@ struct ApplicationState
     bool hasMainWindow = false;
     QString activePageName;
     int activePageIndex = 0;
-    const std::vector<TNic*>* v = nullptr;
+    std::vector<EntryLogState> entries;
     int graphWindowCount = 0;
 };
 

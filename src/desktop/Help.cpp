@@ -1,6 +1,6 @@
 #include "desktop/Help.h"
 
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "desktop/UrlOpener.h"
 
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "config/TSprache.h"
 #include "config/TVerInfo.h"
 #include "desktop/ApplicationExceptionLog.h"
-#include "desktop/ExceptionLog.h"
+#include "base/ExceptionLog.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "desktop/XdgAutostartFolder.h"
 
-#include "config/FileReplace.h"
+#include "base/FileReplace.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "reports/BerichtRun.h"
 
-#include "acquisition/Clock.h"
+#include "base/Clock.h"
 #include "config/TSprache.h"
 #include "reports/BerichtDocument.h"
 #include "reports/BerichtSink.h"

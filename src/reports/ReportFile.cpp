@@ -1,6 +1,6 @@
 #include "reports/ReportFile.h"
 
-#include "config/FileReplace.h"
+#include "base/FileReplace.h"
 
 #include <QDir>
 #include <QFile>

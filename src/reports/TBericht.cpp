@@ -1,6 +1,6 @@
 #include "reports/TBericht.h"
 
-#include "acquisition/Clock.h"
+#include "base/Clock.h"
 #include "reports/BerichtRun.h"
 #include "reports/BerichtSink.h"
 #include "storage/Database.h"

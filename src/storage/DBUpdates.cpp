@@ -1,6 +1,6 @@
 #include "storage/DBUpdates.h"
 
-#include "desktop/ExceptionLog.h"
+#include "base/ExceptionLog.h"
 #include "storage/Database.h"
 #include "storage/TrafficStatements.h"
 

@@ -1,7 +1,7 @@
 #include "storage/Database.h"
 
-#include "config/FileReplace.h"
-#include "config/ProgramFolder.h"
+#include "base/FileReplace.h"
+#include "base/ProgramFolder.h"
 #include "storage/DatabaseError.h"
 
 #include <QDate>

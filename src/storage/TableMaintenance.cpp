@@ -1,7 +1,7 @@
 #include "storage/TableMaintenance.h"
 
-#include "config/FileReplace.h"
-#include "desktop/ExceptionLog.h"
+#include "base/FileReplace.h"
+#include "base/ExceptionLog.h"
 #include "storage/Database.h"
 #include "storage/DatabaseError.h"
 #include "storage/DayNumber.h"

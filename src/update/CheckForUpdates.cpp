@@ -1,6 +1,6 @@
 #include "update/CheckForUpdates.h"
 
-#include "desktop/ExceptionLog.h"
+#include "base/ExceptionLog.h"
 #include "update/HttpClient.h"
 #include "update/UpdateVersion.h"
 

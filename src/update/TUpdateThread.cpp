@@ -1,6 +1,6 @@
 #include "update/TUpdateThread.h"
 
-#include "desktop/ExceptionLog.h"
+#include "base/ExceptionLog.h"
 #include "update/HttpClient.h"
 
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "update/UpdateHerunterladen.h"
 
-#include "desktop/ExceptionLog.h"
+#include "base/ExceptionLog.h"
 #include "update/CheckForUpdates.h"
 #include "update/HttpClient.h"
 #include "update/UpdateAddresses.h"

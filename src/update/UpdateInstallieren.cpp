@@ -1,6 +1,6 @@
 #include "update/UpdateInstallieren.h"
 
-#include "desktop/ExceptionLog.h"
+#include "base/ExceptionLog.h"
 #include "update/UpdateAddresses.h"
 
 #include <QFileInfo>

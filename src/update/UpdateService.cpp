@@ -1,8 +1,8 @@
 #include "update/UpdateService.h"
 
-#include "acquisition/Clock.h"
+#include "base/Clock.h"
 #include "config/IniFile.h"
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "config/TSprache.h"
 #include "config/TVerInfo.h"
 #include "storage/DayNumber.h"

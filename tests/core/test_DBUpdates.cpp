@@ -1,4 +1,4 @@
-#include "desktop/ExceptionLog.h"
+#include "base/ExceptionLog.h"
 #include "storage/DBUpdates.h"
 #include "storage/Database.h"
 #include "storage/TrafficStatements.h"

@@ -1,4 +1,4 @@
-#include "desktop/ExceptionLog.h"
+#include "base/ExceptionLog.h"
 #include "fakes/FakeClock.h"
 #include "storage/DatabaseError.h"
 #include "support/TempHome.h"

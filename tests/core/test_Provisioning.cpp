@@ -1,7 +1,7 @@
 #include "acquisition/IfRow.h"
 #include "acquisition/TNic.h"
 #include "storage/Database.h"
-#include "storage/Provisioning.h"
+#include "engine/Provisioning.h"
 #include "storage/TrafficStatements.h"
 #include "support/TempHome.h"
 

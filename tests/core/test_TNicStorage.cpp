@@ -1,10 +1,10 @@
 #include "acquisition/TNic.h"
-#include "desktop/ExceptionLog.h"
+#include "base/ExceptionLog.h"
 #include "fakes/FakeClock.h"
 #include "storage/Database.h"
 #include "storage/DatabaseError.h"
 #include "storage/DayNumber.h"
-#include "storage/Provisioning.h"
+#include "engine/Provisioning.h"
 #include "storage/TrafficStatements.h"
 #include "support/TempHome.h"
 

@@ -1,7 +1,7 @@
 #include "acquisition/TNic.h"
 #include "config/TVerInfo.h"
 #include "desktop/ApplicationExceptionLog.h"
-#include "desktop/ExceptionLog.h"
+#include "base/ExceptionLog.h"
 #include "desktop/UnhandledFailure.h"
 #include "fakes/FakeClock.h"
 #include "support/QtPrinters.h"
@@ -80,7 +80,6 @@ TEST_F(ApplicationExceptionLogTest, TwoAdaptersGiveElevenLinesEachAfterTheWindow
     eth.set_gesamt_send(2.5L);
     TNic dfu(&context);
     dfu.setDfuIdentity(QStringLiteral("DFÜ"));
-    const std::vector<TNic*> v{&eth, &dfu};
 
     ApplicationState state;
     state.verInfo = &verInfo;
@@ -88,7 +87,7 @@ TEST_F(ApplicationExceptionLogTest, TwoAdaptersGiveElevenLinesEachAfterTheWindow
     state.hasMainWindow = true;
     state.activePageName = QStringLiteral("TabSheet2");
     state.activePageIndex = 1;
-    state.v = &v;
+    state.entries = {eth.logState(), dfu.logState()};
     state.graphWindowCount = 2;
 
     const QStringList lines = logged(state, QStringLiteral("Zugriffsverletzung"));

@@ -1,6 +1,6 @@
 // A whole report of a small database, line by line as it must read, for both
 // conversion bases and two units; then the failures of a run.
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "config/TSprache.h"
 #include "fakes/FakeClock.h"
 #include "reports/BerichtRun.h"

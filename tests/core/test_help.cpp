@@ -1,6 +1,6 @@
 // Help pages: the page of each tab, the start page, a help folder that lost
 // pages or never existed.
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "desktop/Help.h"
 #include "fakes/RecordingUrlOpener.h"
 #include "support/QtPrinters.h"

@@ -1,6 +1,6 @@
 #include "config/IniDocument.h"
 #include "config/IniFile.h"
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "support/TempHome.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // Where the program keeps its files: NETZPEGEL_HOME, the executable's folder,
 // or the user's data folder for an installed program.
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "support/QtPrinters.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "acquisition/RestartCounters.h"
+#include "engine/RestartCounters.h"
 #include "acquisition/TNic.h"
 #include "fakes/FakeInterfaceTable.h"
 #include "support/QtPrinters.h"

@@ -1,6 +1,6 @@
 // The statistics query: range presets, the stored days of a range, today's
 // unbooked traffic, totals and averages, and what a bad table or value shows.
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "config/TSprache.h"
 #include "reports/LocaleTexts.h"
 #include "reports/StatistikPresets.h"

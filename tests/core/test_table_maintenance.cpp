@@ -1,6 +1,6 @@
 // Table maintenance on a real database file: merging, moving, deleting,
 // export and import, and that a refused or failed operation changes nothing.
-#include "desktop/ExceptionLog.h"
+#include "base/ExceptionLog.h"
 #include "storage/Database.h"
 #include "storage/DatabaseError.h"
 #include "storage/TableMaintenance.h"

@@ -1,6 +1,6 @@
 // The update service as the window sees it: status texts, buttons, progress,
 // the automatic schedule, aborts and shutdown, against a local update server.
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "config/TSprache.h"
 #include "config/TVerInfo.h"
 #include "fakes/FakeClock.h"

@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -29,6 +30,37 @@ QString run(const QString& program, const QStringList& arguments, const QProcess
         return QStringLiteral("did not finish");
     *output = QString::fromUtf8(p.readAll());
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 ? QString() : QStringLiteral("failed");
+}
+
+// systemd-analyze verify on an installed unit, its program taken from the staging folder; what
+// it printed, empty when it found nothing.
+QString verifyUnit(const QString& unit, const QString& stagedExe, bool user)
+{
+    QFile f(unit);
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("not installed: ") + unit;
+    QByteArray text = f.readAll();
+    if (!text.contains("\nExecStart=/usr/bin/netzpegel --service\n"))
+        return QStringLiteral("ExecStart does not start the installed program's service:\n") + QString::fromUtf8(text);
+    text.replace("ExecStart=/usr/bin/netzpegel", "ExecStart=" + stagedExe.toUtf8());
+    QTemporaryDir dir;
+    QFile copy(dir.filePath(QStringLiteral("netzpegel.service")));
+    if (!copy.open(QIODevice::WriteOnly) || copy.write(text) != text.size())
+        return QStringLiteral("cannot copy the unit");
+    copy.close();
+    const QString analyze = QStandardPaths::findExecutable(QStringLiteral("systemd-analyze"));
+    if (analyze.isEmpty())
+        return QStringLiteral("systemd-analyze is not installed (Debian package systemd)");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QTemporaryDir runtime; // a user manager's runtime folder, which a test run has none of
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    QStringList arguments{QStringLiteral("verify"), copy.fileName()};
+    if (user)
+        arguments.prepend(QStringLiteral("--user"));
+    QString output;
+    if (!run(analyze, arguments, env, &output).isEmpty())
+        return QStringLiteral("systemd-analyze failed:\n") + output;
+    return output.trimmed(); // a warning (an unknown key) is a finding too
 }
 
 int iniValue(const QString& ini, const QString& key)
@@ -60,6 +92,8 @@ TEST_F(E2eDesktop, InstalledProgramKeepsItsFilesInTheDataFolderAndCounts)
     const QString launcher = prefix + QStringLiteral("/share/applications/netzpegel.desktop");
     ASSERT_TRUE(QFileInfo(exe).isExecutable());
     EXPECT_TRUE(QFileInfo::exists(prefix + QStringLiteral("/share/icons/hicolor/scalable/apps/netzpegel.svg")));
+    EXPECT_EQ(verifyUnit(prefix + QStringLiteral("/lib/systemd/user/netzpegel.service"), exe, true), QString());
+    EXPECT_EQ(verifyUnit(prefix + QStringLiteral("/lib/systemd/system/netzpegel.service"), exe, false), QString());
     const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     if (validator.isEmpty()) {
         ADD_FAILURE() << "desktop-file-validate is not installed (Debian package desktop-file-utils)";

@@ -1,7 +1,7 @@
 // --stats and --report from a terminal without a display: the figures against
 // what sqlite3 sums on the same file, today's running totals from the counter
 // cache, the report with the saved options, and not a byte written elsewhere.
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "support/QtPrinters.h"
 #include "support/TempHome.h"
 #include "support/TestDatabase.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 
 #include <QStringList>
 #include <vector>

@@ -1,8 +1,8 @@
 // The counter cache file as a crash, a damaged disk or another locale leaves it.
 // The first byte chooses the number of entries and the locale; the rest is the file.
 #include "acquisition/TNic.h"
-#include "storage/CounterCache.h"
-#include "storage/PendingBookings.h"
+#include "engine/CounterCache.h"
+#include "engine/PendingBookings.h"
 #include "FuzzCheck.h"
 
 #include <QLocale>

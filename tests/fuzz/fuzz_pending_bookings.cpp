@@ -1,6 +1,6 @@
 // The pending-bookings file as a kill, a damaged disk or a hand edit leaves it.
 #include "acquisition/TNic.h"
-#include "storage/PendingBookings.h"
+#include "engine/PendingBookings.h"
 #include "FuzzCheck.h"
 
 #include <cfloat>

@@ -1,6 +1,6 @@
 // The restart-counters file as a kill or a damaged disk leaves it: read, its
 // counters applied to the entries, and written again.
-#include "acquisition/RestartCounters.h"
+#include "engine/RestartCounters.h"
 #include "acquisition/TNic.h"
 #include "FuzzCheck.h"
 

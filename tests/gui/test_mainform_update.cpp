@@ -4,7 +4,7 @@
 #include "app/EinstellungenTab.h"
 #include "app/TMainform.h"
 #include "config/IniFile.h"
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "config/Settings.h"
 #include "config/TSprache.h"
 #include "storage/DayNumber.h"

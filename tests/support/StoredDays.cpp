@@ -1,7 +1,7 @@
 #include "support/StoredDays.h"
 
 #include "storage/Database.h"
-#include "storage/Provisioning.h"
+#include "engine/Provisioning.h"
 #include "storage/TrafficStatements.h"
 
 QList<DayValues> storedDays(Database& db, const QString& index)

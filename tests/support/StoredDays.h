@@ -1,8 +1,8 @@
 #pragma once
 
-#include "acquisition/Clock.h"
+#include "base/Clock.h"
 #include "acquisition/TNic.h"
-#include "storage/PendingBookings.h"
+#include "engine/PendingBookings.h"
 
 #include <QDate>
 #include <QList>

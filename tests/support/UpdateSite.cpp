@@ -1,6 +1,6 @@
 #include "support/UpdateSite.h"
 
-#include "desktop/ExceptionLog.h"
+#include "base/ExceptionLog.h"
 #include "support/TempHome.h"
 
 #include <QFile>

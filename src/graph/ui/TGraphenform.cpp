@@ -2,7 +2,7 @@
 
 #include "acquisition/TNic.h"
 #include "config/IniFile.h"
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "config/QuantityFormat.h"
 #include "config/TSprache.h"
 #include "graph/Snapping.h"

@@ -41,7 +41,7 @@ ProgramRun::ProgramRun(const NetnsSandbox& sandbox, const QString& home, int cac
 }
 
 ProgramRun::ProgramRun(const NetnsSandbox& sandbox, const QString& home, const QString& executable,
-                       const QProcessEnvironment& environment)
+                       const QProcessEnvironment& environment, const QStringList& arguments)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("NETZPEGEL_HOME"), QDir(home).absolutePath());
@@ -57,7 +57,7 @@ ProgramRun::ProgramRun(const NetnsSandbox& sandbox, const QString& home, const Q
     m_process.setProcessEnvironment(env);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     // `ip netns exec` replaces itself with the program: the pid is the program's.
-    m_process.start(sandbox.ipProgram(), sandbox.execArguments(executable, {}));
+    m_process.start(sandbox.ipProgram(), sandbox.execArguments(executable, arguments));
     m_process.waitForStarted(kWaitMs);
 }
 

@@ -19,9 +19,10 @@ public:
     ProgramRun(const NetnsSandbox& sandbox, const QString& home, int cacheIntervalMs = 100);
     // Another executable (an installed one), or a different environment: each
     // variable of `environment` is set over the defaults, and one set to the
-    // empty text is removed (NETZPEGEL_HOME, to run as an installed program).
+    // empty text is removed (NETZPEGEL_HOME, to run as an installed program). `arguments` go
+    // to the program (--service).
     ProgramRun(const NetnsSandbox& sandbox, const QString& home, const QString& executable,
-               const QProcessEnvironment& environment);
+               const QProcessEnvironment& environment, const QStringList& arguments = {});
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;

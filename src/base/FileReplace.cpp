@@ -1,4 +1,4 @@
-#include "config/FileReplace.h"
+#include "base/FileReplace.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "acquisition/Clock.h"
+#include "base/Clock.h"
 
 // Local date and time of the system.
 class SystemClock : public Clock

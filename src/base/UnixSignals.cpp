@@ -1,4 +1,4 @@
-#include "app/UnixSignals.h"
+#include "base/UnixSignals.h"
 
 #include <QSocketNotifier>
 

@@ -1,4 +1,4 @@
-#include "storage/Provisioning.h"
+#include "engine/Provisioning.h"
 
 #include "acquisition/IfRow.h"
 #include "acquisition/TNic.h"

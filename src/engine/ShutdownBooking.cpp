@@ -1,9 +1,9 @@
-#include "storage/ShutdownBooking.h"
+#include "engine/ShutdownBooking.h"
 
-#include "acquisition/RestartCounters.h"
+#include "engine/RestartCounters.h"
 #include "acquisition/TNic.h"
-#include "storage/CounterCache.h"
-#include "storage/PendingBookings.h"
+#include "engine/CounterCache.h"
+#include "engine/PendingBookings.h"
 
 ShutdownBookingResult bookAtShutdown(const std::vector<TNic*>& v, PendingBookings& pending,
                                      const QString& cachePath, const QDate& today, RestartCounters* counters)

@@ -1,4 +1,4 @@
-#include "acquisition/SystemClock.h"
+#include "base/SystemClock.h"
 
 QDateTime SystemClock::now() const { return QDateTime::currentDateTime(); }
 

@@ -1,8 +1,8 @@
-#include "acquisition/RestartCounters.h"
+#include "engine/RestartCounters.h"
 
 #include "acquisition/TNic.h"
-#include "config/FileReplace.h"
-#include "storage/CounterCache.h"
+#include "base/FileReplace.h"
+#include "engine/CounterCache.h"
 
 #include <QCryptographicHash>
 #include <QFile>

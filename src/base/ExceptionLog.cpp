@@ -1,7 +1,7 @@
-#include "desktop/ExceptionLog.h"
+#include "base/ExceptionLog.h"
 
-#include "acquisition/SystemClock.h"
-#include "config/ProgramFolder.h"
+#include "base/SystemClock.h"
+#include "base/ProgramFolder.h"
 
 #include <QFile>
 #include <QMutex>

@@ -1,8 +1,6 @@
-#include "app/MessageSink.h"
+#include "app/MessageBoxSink.h"
 
 #include <QMessageBox>
-
-#include <cstdio>
 
 void MessageBoxSink::show(Icon icon, const QString& text)
 {
@@ -17,21 +15,8 @@ void MessageBoxSink::show(Icon icon, const QString& text)
     box.exec();
 }
 
-void StderrMessageSink::show(Icon icon, const QString& text)
-{
-    static const char* const kinds[] = {"message", "information", "warning", "error"};
-    fprintf(stderr, "netzpegel %s: %s\n", kinds[static_cast<int>(icon)], qPrintable(text));
-    fflush(stderr);
-}
-
 bool MessageBoxSink::ask(const QString& text)
 {
     return QMessageBox::question(m_parent, QStringLiteral("Netzpegel"), text, QMessageBox::Yes | QMessageBox::No)
         == QMessageBox::Yes;
-}
-
-bool StderrMessageSink::ask(const QString& text)
-{
-    show(Icon::None, text);
-    return false;
 }

@@ -1,8 +1,8 @@
-#include "storage/PendingBookings.h"
+#include "engine/PendingBookings.h"
 
 #include "acquisition/TNic.h"
-#include "config/FileReplace.h"
-#include "desktop/ExceptionLog.h"
+#include "base/FileReplace.h"
+#include "base/ExceptionLog.h"
 #include "storage/Database.h"
 #include "storage/DayNumber.h"
 

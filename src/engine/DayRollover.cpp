@@ -1,8 +1,8 @@
-#include "acquisition/DayRollover.h"
+#include "engine/DayRollover.h"
 
 #include "acquisition/TNic.h"
 #include "storage/DayNumber.h"
-#include "storage/PendingBookings.h"
+#include "engine/PendingBookings.h"
 
 std::vector<TNic*> rollOverDay(QDate& tagesdatum, const QDate& today, const std::vector<TNic*>& v,
                                PendingBookings& pending)

@@ -1,9 +1,9 @@
-#include "storage/CounterCache.h"
+#include "engine/CounterCache.h"
 
 #include "acquisition/TNic.h"
-#include "config/FileReplace.h"
+#include "base/FileReplace.h"
 #include "storage/DayNumber.h"
-#include "storage/PendingBookings.h"
+#include "engine/PendingBookings.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "config/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 
-#include "config/FileReplace.h"
+#include "base/FileReplace.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,0 +1,164 @@
+// The engine without a window: it counts, rolls the day over, takes on interfaces that appear,
+// tells its failures as messages and books at the end, on fakes and the real database file.
+#include "base/ProgramFolder.h"
+#include "config/TSprache.h"
+#include "engine/TrafficEngine.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeDialupSource.h"
+#include "fakes/FakeInterfaceTable.h"
+#include "support/TempHome.h"
+#include "support/TestDatabase.h"
+
+#include <QTimer>
+
+#include <tuple>
+#include <gtest/gtest.h>
+
+namespace {
+
+class TrafficEngineTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        layDownShippedFiles(home.folder());
+        home.write("boot_id", "test-boot\n");
+        sprache.setFileName(QStringLiteral("deutsch.lan"));
+        sprache.Laden(sprache.fileName());
+        services.interfaceTable = &table;
+        services.dialupSource = &dialup;
+        services.clock = &clock;
+        services.sprache = &sprache;
+        services.bootIdPath = home.file("boot_id");
+        options.dfuEngine = true;
+        options.cacheIntervalText = QStringLiteral("5");
+        table.setRows({FakeInterfaceTable::row(2, QStringLiteral("eth0"), 1000, 500)});
+    }
+
+    // Starts `engine` as the window and the service do; messages are recorded.
+    bool start(TrafficEngine& engine)
+    {
+        QObject::connect(&engine, &TrafficEngine::message, &engine,
+                         [this](MessageSink::Icon, const QString& text) { messages << text; });
+        std::vector<IfRow> rows;
+        if (!engine.openDatabase() || !engine.readInterfaces(options, rows))
+            return false;
+        engine.createEntries(rows, options);
+        engine.start(rows, options);
+        return engine.started();
+    }
+
+    QString db() const { return home.file(QStringLiteral("Datenbank.mdb")); }
+
+    TempHome home;
+    FakeInterfaceTable table;
+    FakeDialupSource dialup;
+    FakeClock clock{QDateTime(QDate(2026, 12, 8), QTime(23, 58))};
+    TSprache sprache;
+    EngineServices services;
+    EngineOptions options;
+    QStringList messages;
+};
+
+TEST_F(TrafficEngineTest, CountsEachDayIntoItsOwnRowAndBooksTheRestAtTheEnd)
+{
+    TrafficEngine engine(services);
+    ASSERT_TRUE(start(engine)) << messages.join('\n').toStdString();
+    ASSERT_EQ(engine.entries().size(), 2u) << "eth0 and the dial-up entry, last";
+    EXPECT_TRUE(engine.entries().back()->isDfu());
+    EXPECT_TRUE(engine.NicEngine->isActive());
+    EXPECT_TRUE(engine.DfuEngine->isActive());
+    EXPECT_EQ(engine.CacheToHDDTimer->interval(), 5 * 60000);
+    int sampled = 0;
+    QObject::connect(&engine, &TrafficEngine::adaptersSampled, &engine, [&] { ++sampled; });
+
+    engine.NicEngineTimer(); // first sample: what it counts follows its own rules
+    const TNic& eth0 = *engine.entries()[0];
+    const double firstReceived = static_cast<double>(eth0.get_gesamt_received());
+    const double firstSent = static_cast<double>(eth0.get_gesamt_send());
+    table.addOctets(2, 3000, 700);
+    engine.NicEngineTimer();
+    clock.set(QDateTime(QDate(2026, 12, 9), QTime(0, 1)));
+    table.addOctets(2, 40, 60); // counted after midnight but before the minute's check: the old day's
+    engine.NicEngineTimer();
+    engine.DatumsprueftimerTimer();
+    EXPECT_EQ(engine.Tagesdatum, QDate(2026, 12, 9));
+    table.addOctets(2, 200, 100);
+    engine.NicEngineTimer();
+    EXPECT_EQ(sampled, 4);
+
+    EXPECT_TRUE(engine.bookAtClose().empty());
+    EXPECT_FALSE(engine.NicEngine->isActive()) << "counting is over";
+    EXPECT_TRUE(engine.closed());
+    engine.release();
+
+    const QString eth = TNic::adapterId(2, false);
+    auto rows = trafficRows(db(), eth);
+    EXPECT_EQ(rows["2026-12-08"].received, firstReceived + 3040);
+    EXPECT_EQ(rows["2026-12-08"].send, firstSent + 760);
+    EXPECT_EQ(rows["2026-12-09"].received, 200);
+    EXPECT_EQ(rows["2026-12-09"].send, 100);
+    EXPECT_EQ(rows["2026-12-09"].rows, 1);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+}
+
+TEST_F(TrafficEngineTest, AnInterfaceThatAppearsIsProvisionedBeforeTheDialupEntryAndCounted)
+{
+    TrafficEngine engine(services);
+    // (position, tables created, adopted) of each new entry
+    std::vector<std::tuple<int, bool, bool>> added;
+    int adopted = 0;
+    QObject::connect(&engine, &TrafficEngine::entryAdded, &engine,
+                     [&](int position, bool created, bool late) { added.emplace_back(position, created, late); });
+    QObject::connect(&engine, &TrafficEngine::entriesAdopted, &engine, [&] { ++adopted; });
+    ASSERT_TRUE(start(engine));
+    ASSERT_EQ(added.size(), 2u);
+    EXPECT_EQ(added[0], std::make_tuple(0, true, false));
+    EXPECT_EQ(added[1], std::make_tuple(1, true, false));
+
+    engine.NicEngineTimer();
+    table.rows().push_back(FakeInterfaceTable::row(7, QStringLiteral("wlan0"), 100, 100, 71));
+    engine.NicEngineTimer();
+    ASSERT_EQ(added.size(), 3u);
+    EXPECT_EQ(added[2], std::make_tuple(1, true, true)) << "before the dial-up entry";
+    EXPECT_EQ(adopted, 1);
+    ASSERT_EQ(engine.entries().size(), 3u);
+    EXPECT_EQ(engine.entries()[1]->Name, QStringLiteral("wlan0"));
+    const double firstReceived = static_cast<double>(engine.entries()[1]->get_gesamt_received());
+    const double firstSent = static_cast<double>(engine.entries()[1]->get_gesamt_send());
+    table.addOctets(7, 900, 90);
+    engine.NicEngineTimer();
+    engine.bookAtClose();
+    engine.release();
+    const DayTraffic wlan = trafficRows(db(), TNic::adapterId(7, false))["2026-12-08"];
+    EXPECT_EQ(wlan.received, firstReceived + 900);
+    EXPECT_EQ(wlan.send, firstSent + 90);
+}
+
+TEST_F(TrafficEngineTest, FailuresAreToldAsMessagesAndStopNothingElse)
+{
+    {
+        TrafficEngine engine(services);
+        table.setReadFails(true);
+        EXPECT_FALSE(start(engine)) << "no adapters without the interface table";
+        table.setReadFails(false);
+    }
+    TrafficEngine engine(services);
+    ASSERT_TRUE(start(engine));
+    engine.CacheIntervalEditChange(QStringLiteral("99999999"));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0], sprache.error(QStringLiteral("Error6")));
+    EXPECT_EQ(engine.CacheToHDDTimer->interval(), 5 * 60000) << "the timer as it was";
+    engine.CacheIntervalEditChange(QStringLiteral("0"));
+    EXPECT_FALSE(engine.CacheToHDDTimer->isActive());
+
+    table.setReadThrows(true);
+    int sampled = 0;
+    QObject::connect(&engine, &TrafficEngine::adaptersSampled, &engine, [&] { ++sampled; });
+    engine.NicEngineTimer();
+    EXPECT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages.value(1), sprache.error(QStringLiteral("Error9")));
+    EXPECT_EQ(sampled, 1) << "the display still follows";
+}
+
+} // namespace
