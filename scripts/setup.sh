@@ -12,5 +12,5 @@ $SUDO apt-get install -y --no-install-recommends \
   libcurl4-openssl-dev \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   libxml2-utils w3c-sgml-lib iproute2 openssl \
-  desktop-file-utils xvfb openbox x11-utils systemd \
+  desktop-file-utils xvfb openbox x11-utils systemd dbus \
   clang libclang-rt-14-dev

@@ -1,6 +1,7 @@
 #include "app/EinstellungenTab.h"
 
 #include "app/NamedWidget.h"
+#include "app/PlanSettingsBox.h"
 #include "config/SpeedPresets.h"
 
 #include <QCheckBox>
@@ -70,6 +71,8 @@ EinstellungenTab::EinstellungenTab(QWidget* parent)
     g1->addWidget(Label27, 5, 2);
     g1->addWidget(ShowMac_Edit, 5, 3);
     g1->addWidget(Button1, 6, 3);
+
+    Tarif_GroupBox = new PlanSettingsBox(this);
 
     GroupBox2 = namedWidget<QGroupBox>(this, "GroupBox2");
     Einstellungen_OnTop_CheckBox = namedWidget<QCheckBox>(GroupBox2, "Einstellungen_OnTop_CheckBox");
@@ -160,6 +163,7 @@ EinstellungenTab::EinstellungenTab(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(GroupBox1);
+    layout->addWidget(Tarif_GroupBox);
     layout->addWidget(GroupBox2);
     layout->addWidget(GroupBox4);
     layout->addWidget(GroupBox3);

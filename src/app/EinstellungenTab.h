@@ -9,6 +9,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSlider;
+class PlanSettingsBox;
 
 // Tab page "Einstellungen": adapter settings, graph window, program settings.
 // Only builds the controls; the main window handles their events.
@@ -34,6 +35,8 @@ public:
     QLabel* Label27;
     QLineEdit* ShowMac_Edit;
     QPushButton* Button1;
+    // The chosen adapter's data plan
+    PlanSettingsBox* Tarif_GroupBox;
     // Graph window
     QGroupBox* GroupBox2;
     QCheckBox* Einstellungen_OnTop_CheckBox;

@@ -1,6 +1,7 @@
 #include "app/LiveDatenTab.h"
 
 #include "app/NamedWidget.h"
+#include "app/PlanPanel.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -38,6 +39,8 @@ LiveDatenTab::LiveDatenTab(QWidget* parent)
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(dfulabel);
     layout->addWidget(StringGrid1, 1);
+    Tarife = new PlanPanel(this);
+    layout->addWidget(Tarife);
 }
 
 void LiveDatenTab::fitColumnsToHeaders()

@@ -2,10 +2,11 @@
 
 #include <QWidget>
 
+class PlanPanel;
 class QLabel;
 class QTableWidget;
 
-// Tab page "Live Daten": the live grid and the dial-up label.
+// Tab page "Live Daten": the live grid, the dial-up label and the data plans.
 class LiveDatenTab : public QWidget
 {
     Q_OBJECT
@@ -18,4 +19,5 @@ public:
 
     QTableWidget* StringGrid1;
     QLabel* dfulabel;
+    PlanPanel* Tarife;
 };

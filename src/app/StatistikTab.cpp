@@ -2,7 +2,9 @@
 
 #include "base/Clock.h"
 #include "acquisition/TNic.h"
+#include "app/DayBarChart.h"
 #include "app/NamedWidget.h"
+#include "config/DataPlan.h"
 #include "config/TSprache.h"
 #include "reports/LocaleTexts.h"
 #include "reports/StatistikPresets.h"
@@ -95,6 +97,8 @@ StatistikTab::StatistikTab(QWidget* parent)
     StringGrid2->setRowCount(1);
     StringGrid2->verticalHeader()->hide();
     StringGrid2->horizontalHeader()->setDefaultSectionSize(190);
+    // The chart beside it takes a quarter of the page: the three columns share what is left.
+    StringGrid2->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     StringGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
     StringGrid2->setItemDelegate(new ZebraDelegate(StringGrid2));
@@ -129,7 +133,11 @@ StatistikTab::StatistikTab(QWidget* parent)
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addLayout(top);
     layout->addLayout(range);
-    layout->addWidget(StringGrid2, 1);
+    Tagesbalken = new DayBarChart(this);
+    auto* tableAndChart = new QHBoxLayout;
+    tableAndChart->addWidget(StringGrid2, 3);
+    tableAndChart->addWidget(Tagesbalken, 1);
+    layout->addLayout(tableAndChart, 1);
     layout->addLayout(totals);
 
     connect(Nic_ComboBox, &QComboBox::activated, this, &StatistikTab::Nic_ComboBoxSelect);
@@ -143,6 +151,10 @@ void StatistikTab::applyLanguage(const TSprache& sprache)
 {
     SearchType_ComboBox->clear();
     SearchType_ComboBox->addItems(sprache.searchTypeItems());
+    // The chosen adapter's data plan: its current and its last period.
+    m_firstPlanPreset = SearchType_ComboBox->count();
+    SearchType_ComboBox->addItem(sprache.text(QStringLiteral("Tarife"), QStringLiteral("Preset_Aktuell")));
+    SearchType_ComboBox->addItem(sprache.text(QStringLiteral("Tarife"), QStringLiteral("Preset_Letzter")));
     SearchType_ComboBox->setCurrentIndex(0);
     // The box now says own dates: a preset chosen before must not leave the fields shut.
     VonEdit->setEnabled(true);
@@ -167,12 +179,32 @@ void StatistikTab::SearchType_ComboBoxSelect(int index)
     }
     VonEdit->setEnabled(false);
     BisEdit->setEnabled(false);
-    if (const std::optional<PresetRange> range = presetRange(index, m_context.clock->today())) {
+    const std::optional<PresetRange> range =
+        index >= m_firstPlanPreset ? planRange(index == m_firstPlanPreset) : presetRange(index, m_context.clock->today());
+    if (range) {
         const LocaleTexts texts;
         VonEdit->setText(texts.shortDate(range->from));
         BisEdit->setText(texts.shortDate(range->to));
     }
     Bericht_Update_ButtonClick();
+}
+
+std::optional<PresetRange> StatistikTab::planRange(bool current) const
+{
+    const QString table = Nic_ComboBox->currentData().toString();
+    if (table.isEmpty())
+        return std::nullopt;
+    const QDate today = m_context.clock->today();
+    for (const DataPlan& plan : readDataPlans(today)) {
+        if (plan.table != table)
+            continue;
+        const PlanPeriod period = planPeriod(plan.period, today);
+        const PlanPeriod shown = current ? period : previousPlanPeriod(plan.period, period);
+        return PresetRange{shown.start, shown.end};
+    }
+    m_context.message(MessageSink::Icon::Information,
+                      m_context.sprache->text(QStringLiteral("Tarife"), QStringLiteral("Kein_Tarif")));
+    return std::nullopt;
 }
 
 void StatistikTab::Bericht_Update_ButtonClick()
@@ -248,6 +280,7 @@ void StatistikTab::showResult(const StatistikView& view)
         for (int c = 0; c < 3; ++c)
             grid->setItem(r, c, new QTableWidgetItem(view.rows[static_cast<size_t>(r)][static_cast<size_t>(c)]));
     grid->setUpdatesEnabled(true);
+    Tagesbalken->setDays(view.bars, view.base, m_context.sprache);
     EditD1->setText(view.averageReceived);
     EditD2->setText(view.averageSent);
     EditD5->setText(view.totalReceived);
@@ -257,6 +290,7 @@ void StatistikTab::showResult(const StatistikView& view)
 void StatistikTab::showFailure(const QString& detail)
 {
     StringGrid2->clearContents();
+    Tagesbalken->clear();
     m_context.message(MessageSink::Icon::Error,
                       m_context.sprache->error(QStringLiteral("Error29")) + QLatin1Char('\n') + detail);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/TabContext.h"
+#include "reports/StatistikPresets.h"
 
 #include <QWidget>
 
+class DayBarChart;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -44,6 +46,7 @@ public:
     QLabel* Label10;
     QLineEdit* EditD5;
     QLineEdit* EditD6;
+    DayBarChart* Tagesbalken;
 
     // The running query, or none.
     StatistikThread* Statistik = nullptr;
@@ -58,6 +61,10 @@ private:
     void showResult(const StatistikView& view);
     void showFailure(const QString& detail);
     void endRun();
+    // The current or the last period of the chosen adapter's data plan; none (and a message)
+    // when it has no plan.
+    std::optional<PresetRange> planRange(bool current) const;
 
     TabContext m_context;
+    int m_firstPlanPreset = 6;
 };

@@ -5,6 +5,7 @@
 #include "app/DatenbankTab.h"
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
+#include "app/PlanSettingsBox.h"
 #include "app/StatistikTab.h"
 #include "base/ProgramFolder.h"
 #include "config/TSprache.h"
@@ -73,6 +74,7 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     connect(m_engine, &TrafficEngine::message, this, &TMainform::message);
     connect(m_engine, &TrafficEngine::entryAdded, this, &TMainform::entryAdded);
     buildWindow();
+    connectPlans();
     // A fresh program folder gets the shipped files before anything is read.
     layDownShippedFiles(programFolder());
     loadSettings(arguments);
@@ -127,6 +129,7 @@ EngineOptions TMainform::engineOptions() const
     o.sonderModus = m_einstellungen.sonderModus;
     o.bewareOfTrafficDouble = TabSheet2->Bewareoftrafficdouble->isChecked();
     o.cacheIntervalText = TabSheet2->CacheIntervalEdit->text();
+    o.base = Umrechnungsfaktor;
     return o;
 }
 
@@ -297,6 +300,7 @@ void TMainform::applyLanguage()
     update->addItems(m_sprache->updateItems());
     update->setCurrentIndex(selected);
     TabSheet3->applyLanguage(*m_sprache);
+    TabSheet2->Tarif_GroupBox->applyLanguage(*m_sprache, Umrechnungsfaktor);
     TabSheet5->setCommandTexts(m_sprache->befehlItems());
 }
 

@@ -21,6 +21,7 @@ class AutostartFolder;
 class Clock;
 class Database;
 class DatenbankTab;
+class DesktopNotification;
 class DialupSource;
 class EinstellungenTab;
 class HttpClient;
@@ -175,6 +176,9 @@ public slots:
     void BackColorButtonClick();
     void SendColorButtonClick();
     void RecvColorButtonClick();
+    // Data plans: TMainformPlans.cpp
+    void Tarif_ButtonClick();
+    void showPlanAlert(const PlanAlert& alert);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -202,6 +206,10 @@ private:
     // A new entry's window goes down the right edge of the work area; its row keeps the place.
     void placeNewGraphWindow(size_t i);
     void refreshAutostart();
+    void connectPlans();
+    void showPlanOfEntry(int k);
+    // The plans' bars and texts of the live page, at every adapter tick.
+    void showPlans();
     void feedGraph(size_t i);
     void writeGridRow(int row, const LiveGridRow& cells);
     void refillAdapterChooser();
@@ -237,4 +245,5 @@ private:
     HttpClient* m_http = nullptr;
     std::unique_ptr<UpdateService> m_update;
     QPointer<TUpdateForm> m_updateForm;
+    DesktopNotification* m_notification = nullptr;
 };

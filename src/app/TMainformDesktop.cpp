@@ -2,6 +2,9 @@
 // hiding and restoring the windows, help, about box, autostart and priority.
 #include "app/TMainform.h"
 
+#include "base/Clock.h"
+#include "engine/PlanAlertText.h"
+
 #include "app/EinstellungenTab.h"
 #include "config/IniFile.h"
 #include "base/ProgramFolder.h"
@@ -235,7 +238,14 @@ void TMainform::updateTray()
     const TrayTraffic traffic = trayTraffic(v);
     const long double scale = m_trayScale.update(traffic);
     Tray->setLevels(trayBarFraction(traffic.rateReceived, scale), trayBarFraction(traffic.rateSent, scale));
-    if (m_verInfo && m_sprache)
-        Tray->setToolTip(trayToolTip(m_verInfo->ProductName(), m_verInfo->FileVersion(), traffic, Umrechnungsfaktor,
-                                     *m_sprache));
+    if (!m_verInfo || !m_sprache)
+        return;
+    QString tip = trayToolTip(m_verInfo->ProductName(), m_verInfo->FileVersion(), traffic, Umrechnungsfaktor, *m_sprache);
+    // The plan nearest its limit, the one a user must watch.
+    const std::vector<PlanUsage> plans = m_engine->plans().usages(m_services.clock->now(), m_engine->Tagesdatum);
+    const auto nearest = std::max_element(plans.begin(), plans.end(),
+                                          [](const PlanUsage& a, const PlanUsage& b) { return a.percent < b.percent; });
+    if (nearest != plans.end())
+        tip += QLatin1Char('\n') + nearest->name + QStringLiteral(": ") + planUsageLine(*nearest, *m_sprache, Umrechnungsfaktor);
+    Tray->setToolTip(tip);
 }

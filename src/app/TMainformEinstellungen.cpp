@@ -5,6 +5,7 @@
 #include "app/BerichteTab.h"
 #include "app/DatenbankTab.h"
 #include "app/EinstellungenTab.h"
+#include "app/PlanSettingsBox.h"
 #include "app/StatistikTab.h"
 #include "base/ProgramFolder.h"
 #include "config/SpeedPresets.h"
@@ -54,6 +55,7 @@ void TMainform::connectControls()
     connect(TabSheet5->Button3, &QPushButton::clicked, TabSheet5, &DatenbankTab::Button3Click);
     connect(Update1, &QAction::triggered, this, &TMainform::Update1Click);
     connect(t->ProxyButton, &QPushButton::clicked, this, &TMainform::ProxyButtonClick);
+    connect(t->Tarif_GroupBox->Tarif_Button, &QPushButton::clicked, this, &TMainform::Tarif_ButtonClick);
     connectDesktop();
 }
 
@@ -95,6 +97,7 @@ void TMainform::Einstellungen_Nic_ComboBoxSelect(int index)
         return;
     const TNic& nic = *v[index];
     EinstellungenTab* t = TabSheet2;
+    showPlanOfEntry(index);
     t->Einstellungen_anzeigen_CheckBox->setChecked(nic.anzeigen_live);
     t->Einstellungen_anzeigen_Graph_CheckBox->setChecked(nic.anzeigen_graph);
     t->MaxSpeed_Edit->setText(QString::number(nic.maxspeed));
@@ -124,6 +127,8 @@ void TMainform::NicEngineIntervall_TrackBarChange(int position)
 void TMainform::Umrechnung_CheckBoxClick(bool checked)
 {
     Umrechnungsfaktor = checked ? 1000 : 1024;
+    TabSheet2->Tarif_GroupBox->applyLanguage(*m_sprache, Umrechnungsfaktor);
+    showPlanOfEntry(selectedEntry());
 }
 
 void TMainform::Button1Click()

@@ -42,6 +42,8 @@ void TMainform::showAdapters()
             // one entry's display failing must not stop the others
         }
     }
+    if (showing)
+        showPlans();
     updateTray();
 }
 

@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "cli/PlanMode.h"
 #include "cli/ReportMode.h"
 #include "cli/StatsMode.h"
 #include "cli/TableExchangeCommands.h"
@@ -49,6 +50,14 @@ const std::vector<CommandLineMode>& commandLineModes()
          "           a limit left out is no limit. --json prints one object for scripts.",
          runStats},
         {"--report", "[FILE]", "Writes the report with the saved report options, to FILE or the saved path.", runReport},
+        {"--plan", "[TABLE|NAME] [--json]",
+         "Prints each data plan's current period, use, limit, percent and projection (all plans,\n"
+         "           or one adapter's); --json prints a list of objects for scripts.",
+         runPlan},
+        {"--alert", "[TABLE|NAME]",
+         "For cron: exit code 0 below every warning level of the data plans, 2 when a warning\n"
+         "           level is reached, 3 at or above the limit, 1 on an error.",
+         runAlert},
         {"--export", "TABLE FILE", "Writes the days of a traffic table to the table file FILE.", runExportCommand},
         {"--import", "FILE TABLE", "Adds the days of a table file to a traffic table (made when missing).",
          runImportCommand},

@@ -3,6 +3,7 @@
 #include "acquisition/NetlinkInterfaceTable.h"
 #include "engine/RestartCounters.h"
 #include "base/SystemClock.h"
+#include "cli/AdapterLookup.h"
 #include "cli/ProgramFiles.h"
 #include "config/IniFile.h"
 #include "base/ProgramFolder.h"
@@ -57,83 +58,6 @@ bool parseArguments(const QStringList& arguments, StatsArguments& a, QString& er
         return false;
     }
     return true;
-}
-
-// The traffic table `wanted` names: a table, "name (table)" as the statistics
-// page lists it, or the name of an adapter of the window's list. Empty when none.
-QString resolveTable(Database& db, const QString& wanted, const std::vector<ProgramEntry>& entries, QString& name)
-{
-    QStringList tables;
-    for (const QString& t : db.userTables())
-        if (t != QLatin1String("db") && !TrafficStatements::isSettingsTable(t))
-            tables << t;
-    auto nameOf = [&](const QString& table) {
-        for (const ProgramEntry& e : entries)
-            if (e.index == table)
-                return e.name;
-        return QString();
-    };
-    if (tables.contains(wanted)) {
-        name = nameOf(wanted);
-        return wanted;
-    }
-    static const QRegularExpression listed(QStringLiteral("^(.*) \\(([^()]+)\\)$"));
-    if (const QRegularExpressionMatch m = listed.match(wanted); m.hasMatch() && tables.contains(m.captured(2))) {
-        name = m.captured(1);
-        return m.captured(2);
-    }
-    for (const ProgramEntry& e : entries) {
-        if (e.name == wanted && tables.contains(e.index)) {
-            name = e.name;
-            return e.index;
-        }
-    }
-    return {};
-}
-
-// The running totals of `table` in the cache file, when that file is today's.
-void addCachedTotals(StatistikRequest& request, const std::vector<ProgramEntry>& entries, QTextStream& err)
-{
-    QString cacheName;
-    try {
-        cacheName = IniReadString(QStringLiteral("Variablen"), QStringLiteral("CacheDateiname"), variablesFilePath());
-    } catch (const IniError&) {
-        return; // no cache to read
-    }
-    if (cacheName.isEmpty())
-        return;
-    CounterCache::Contents cache;
-    // The counters file beside the cache names the adapter of each group, also
-    // of those the running window took on or lost since its start.
-    QByteArray onDisk;
-    if (QFile f(programFile(cacheName)); f.open(QIODevice::ReadOnly))
-        onDisk = f.readAll();
-    RestartCounters counters(programFile(cacheName + QStringLiteral(".counters")));
-    counters.load(onDisk);
-    const QStringList owners = counters.cacheOwners();
-    if (!owners.isEmpty() && CounterCache::peek(programFile(cacheName), owners.size(), cache) == CounterCache::Restored) {
-        const qsizetype k = owners.indexOf(request.table);
-        if (cache.day == request.today && k >= 0) {
-            request.unbookedReceived = cache.groups[static_cast<size_t>(k)].received;
-            request.unbookedSent = cache.groups[static_cast<size_t>(k)].send;
-        }
-        return;
-    }
-    const int result = CounterCache::peek(programFile(cacheName), static_cast<qsizetype>(entries.size()), cache);
-    if (result == CounterCache::DoesNotFit) {
-        // The file names no adapters: its groups follow the running window's list.
-        err << "netzpegel: the counter cache does not match this system's adapters; today's running totals are "
-               "left out\n";
-        return;
-    }
-    if (result != CounterCache::Restored || cache.day != request.today)
-        return;
-    for (size_t k = 0; k < entries.size(); ++k) {
-        if (entries[k].index == request.table) {
-            request.unbookedReceived = cache.groups[k].received;
-            request.unbookedSent = cache.groups[k].send;
-        }
-    }
 }
 
 QJsonValue bytes(const std::optional<long double>& value)
@@ -208,8 +132,11 @@ int runStats(const QStringList& arguments, QTextStream& out, QTextStream& err)
         request.from = args.from;
         request.to = args.to;
         request.today = SystemClock::instance().today();
-        if (listed)
-            addCachedTotals(request, entries, err);
+        if (listed) {
+            const UnbookedTotals unbooked = unbookedTotals(request.table, request.today, entries, err);
+            request.unbookedReceived = unbooked.received;
+            request.unbookedSent = unbooked.sent;
+        }
         const StatistikData data = queryStatistik(*db, request);
         if (args.json)
             printJson(request, name, data, out);

@@ -60,6 +60,15 @@ QByteArray IniDocument::serialize() const
     return out;
 }
 
+QList<QByteArray> IniDocument::sections() const
+{
+    QList<QByteArray> names;
+    for (const Line& line : m_lines)
+        if (!line.section.isEmpty())
+            names << line.section;
+    return names;
+}
+
 qsizetype IniDocument::findSection(const QByteArray& section) const
 {
     for (qsizetype i = 0; i < m_lines.size(); ++i)

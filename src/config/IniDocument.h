@@ -16,6 +16,8 @@ public:
 
     std::optional<QByteArray> value(const QByteArray& section, const QByteArray& key) const;
     void setValue(const QByteArray& section, const QByteArray& key, const QByteArray& value);
+    // The section names in file order.
+    QList<QByteArray> sections() const;
 
 private:
     struct Line

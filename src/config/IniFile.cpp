@@ -35,13 +35,16 @@ std::optional<QByteArray> read(const QString& section, const QString& key, const
     return load(path).value(section.toUtf8(), key.toUtf8());
 }
 
-void write(const QString& section, const QString& key, const QByteArray& value, const QString& path)
+void write(const QString& section, const QList<QPair<QString, QByteArray>>& values, const QString& path)
 {
-    // A line break in a value would end the line and smuggle in keys or sections.
-    if (value.contains('\n') || value.contains('\r') || value.contains('\0'))
-        throw IniError(QStringLiteral("[%1] %2: the value does not fit on one line").arg(section, key).toStdString());
     IniDocument doc = load(path);
-    doc.setValue(section.toUtf8(), key.toUtf8(), value);
+    for (const auto& [key, value] : values) {
+        // A line break in a value would end the line and smuggle in keys or sections.
+        if (value.contains('\n') || value.contains('\r') || value.contains('\0'))
+            throw IniError(
+                QStringLiteral("[%1] %2: the value does not fit on one line").arg(section, key).toStdString());
+        doc.setValue(section.toUtf8(), key.toUtf8(), value);
+    }
     // Written beside and renamed over, so a crash or a full disk never leaves half a
     // file; a read-only folder with a writable file still saves.
     QString error;
@@ -49,7 +52,28 @@ void write(const QString& section, const QString& key, const QByteArray& value, 
         throw IniError(QStringLiteral("%1: %2").arg(resolve(path), error).toStdString());
 }
 
+void write(const QString& section, const QString& key, const QByteArray& value, const QString& path)
+{
+    write(section, {{key, value}}, path);
+}
+
 } // namespace
+
+void IniWriteStrings(const QString& section, const QList<QPair<QString, QString>>& values, const QString& path)
+{
+    QList<QPair<QString, QByteArray>> bytes;
+    for (const auto& [key, value] : values)
+        bytes.append({key, value.toUtf8()});
+    write(section, bytes, path);
+}
+
+QStringList IniReadSections(const QString& path)
+{
+    QStringList names;
+    for (const QByteArray& name : load(path).sections())
+        names << QString::fromUtf8(name);
+    return names;
+}
 
 bool parseIniInteger(const QByteArray& text, int& out)
 {

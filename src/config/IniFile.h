@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
+#include <QStringList>
 #include <stdexcept>
 
 // A settings file that exists but cannot be read, or cannot be written.
@@ -24,6 +27,10 @@ void IniWriteInteger(const QString& section, const QString& key, int value, cons
 void IniWriteBool(const QString& section, const QString& key, bool value, const QString& path = {});
 void IniWriteFloat(const QString& section, const QString& key, double value, const QString& path = {});
 
+// Several values of one section, written in one go: all of them or, on failure, none.
+void IniWriteStrings(const QString& section, const QList<QPair<QString, QString>>& values, const QString& path = {});
+// The names of the file's sections; none for a missing file.
+QStringList IniReadSections(const QString& path = {});
 // The value's bytes as they stand, for texts that are not UTF-8 (scrambled passwords).
 QByteArray IniReadBytes(const QString& section, const QString& key, const QString& path = {});
 void IniWriteBytes(const QString& section, const QString& key, const QByteArray& value, const QString& path = {});

@@ -5,10 +5,13 @@
 #include "base/Clock.h"
 #include "base/ExceptionLog.h"
 #include "base/ProgramFolder.h"
+#include "config/DataPlan.h"
 #include "config/IniFile.h"
 #include "config/TSprache.h"
 #include "engine/CounterCache.h"
 #include "engine/DayRollover.h"
+#include "engine/PlanAlertText.h"
+#include "engine/PlanCommand.h"
 #include "engine/Provisioning.h"
 #include "engine/RestartCounters.h"
 #include "engine/ShutdownBooking.h"
@@ -182,6 +185,8 @@ QStringList TrafficEngine::adoptInterfaces(const std::vector<IfRow>& rows)
             feedRow(*nic, row);
     }
     emit entriesAdopted();
+    if (!m_plans.empty() || !readDataPlans(m_services.clock->today(), settingsFilePath()).empty())
+        reloadPlans(); // a plan may wait for this adapter
     return warnings;
 }
 
@@ -204,7 +209,39 @@ void TrafficEngine::start(const std::vector<IfRow>& rows, const EngineOptions& o
         LogException(e, QStringLiteral("variables.conf: ")); // the cache stays off
     }
     restoreCache(rows);
+    m_base = options.base;
     m_started = true;
+    // A level crossed by the last run's final booking alerts now.
+    reloadPlans();
+}
+
+void TrafficEngine::reloadPlans()
+{
+    if (!DBc || m_closed)
+        return;
+    m_plans.load(v, *DBc, m_services.clock->now(), settingsFilePath());
+    checkPlans();
+}
+
+void TrafficEngine::checkPlans()
+{
+    if (!DBc || m_plans.empty())
+        return;
+    for (const PlanAlert& alert : m_plans.check(m_services.clock->now(), Tagesdatum, *DBc)) {
+        const TSprache* sprache = m_services.sprache;
+        if (sprache)
+            LogException(planAlertSummary(alert, *sprache) + QStringLiteral(": ") + planAlertBody(alert, *sprache, m_base),
+                         QStringLiteral("DataPlan"));
+        const PlanUsage& u = alert.usage;
+        if (!alert.befehl.isEmpty())
+            startPlanCommand(alert.befehl,
+                             {u.table, u.name, QString::number(alert.level), QString::number(u.used),
+                              QString::number(u.limit)},
+                             this);
+        emit planAlert(alert);
+        if (m_closed)
+            return;
+    }
 }
 
 void TrafficEngine::restoreCache(const std::vector<IfRow>& rows)
@@ -285,8 +322,11 @@ void TrafficEngine::DatumsprueftimerTimer()
     const std::vector<TNic*> failed = rollOverDay(Tagesdatum, m_services.clock->today(), v, m_pending);
     // The booked totals must not come back from the cache or the counters file
     // after a crash; what was owed and is booked now neither.
-    if (Tagesdatum != before || (owed && m_pending.isEmpty()))
+    if (Tagesdatum != before || (owed && m_pending.isEmpty())) {
         persistBookedState();
+        if (DBc)
+            m_plans.refreshStored(*DBc); // the booked totals count as stored now
+    }
     // Texts first: the window may close while a message is open.
     QStringList texts;
     for (TNic* nic : failed)
@@ -294,6 +334,9 @@ void TrafficEngine::DatumsprueftimerTimer()
     for (const QString& t : texts)
         if (!tell(MessageSink::Icon::Error, t))
             return;
+    checkPlans();
+    if (m_closed)
+        return;
     emit minuteChecked();
 }
 

@@ -4,6 +4,7 @@
 #include "acquisition/TNic.h"
 #include "base/MessageSink.h"
 #include "engine/PendingBookings.h"
+#include "engine/PlanMonitor.h"
 
 #include <QDate>
 #include <QObject>
@@ -40,6 +41,7 @@ struct EngineOptions
     bool sonderModus = false;
     bool bewareOfTrafficDouble = true;
     QString cacheIntervalText;
+    int base = 1024; // unit base of the texts of plan alerts
 };
 
 // What counts, without a window: the adapter entries, the sampling and dial-up ticks, the
@@ -88,6 +90,10 @@ public:
     Database* database() const { return DBc.get(); }
     QString dbVersion() const { return m_dbVersion; }
     std::vector<EntryLogState> logStates() const;
+    // The data plans of the entries, as the settings file has them.
+    const PlanMonitor& plans() const { return m_plans; }
+    // Reads the plans again (after they were changed) and checks them at once.
+    void reloadPlans();
     QString cachePath() const;
     // Name the counters and pending files start with.
     QString stateFileBase() const;
@@ -115,6 +121,8 @@ signals:
     void minuteChecked();
     // The running totals went to the cache file.
     void cacheWritten();
+    // A plan reached one of its levels (logged, its command started); once per level and period.
+    void planAlert(const PlanAlert& alert);
 
 private:
     QStringList addEntry(TNic* nic, const IfRow* row, bool adopted);
@@ -125,6 +133,7 @@ private:
     void persistBookedState();
     QString entryText(const QString& key, const TNic& nic) const;
     QString text(const QString& key) const;
+    void checkPlans();
     // Tells a message; false when the engine was closed while it was shown.
     bool tell(MessageSink::Icon icon, const QString& text);
 
@@ -135,6 +144,8 @@ private:
     std::unique_ptr<Database> DBc;
     std::unique_ptr<RestartCounters> m_restartCounters;
     PendingBookings m_pending;
+    PlanMonitor m_plans;
+    int m_base = 1024;
     QString m_dbVersion;
     bool m_sonderModus = false;
     bool m_started = false;

@@ -90,9 +90,12 @@ StatistikView formatStatistik(const StatistikData& data, int base, const TSprach
         return value ? FormatQuantity(*value, base, sprache) : QStringLiteral("Fehler");
     };
     view.rows.reserve(data.days.size());
-    for (const StatistikDay& day : data.days)
+    view.base = base;
+    for (const StatistikDay& day : data.days) {
         view.rows.push_back({day.day.isValid() ? texts.shortDate(day.day) : day.dayText, quantity(day.received),
                              quantity(day.sent)});
+        view.bars.push_back({static_cast<double>(day.received.value_or(0)), static_cast<double>(day.sent.value_or(0))});
+    }
     // Rounded to two decimals first, as the fields always showed them.
     auto field = [&](long double value) {
         return data.days.empty() ? QStringLiteral("0") : FormatQuantityText(texts.fixed(value), base, sprache);

@@ -53,10 +53,19 @@ struct StatistikData
 StatistikData queryStatistik(Database& db, const StatistikRequest& request);
 
 // The grid and the four total fields as the statistics tab shows them.
+// One day of the chart beside the table: a value that is no number draws as 0.
+struct StatistikBar
+{
+    double received = 0;
+    double sent = 0;
+};
+
 struct StatistikView
 {
     std::array<QString, 3> headers;
     std::vector<std::array<QString, 3>> rows;
+    std::vector<StatistikBar> bars; // one per row
+    int base = 1024;
     QString averageReceived; // EditD1
     QString averageSent;     // EditD2
     QString totalReceived;   // EditD5

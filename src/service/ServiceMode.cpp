@@ -11,8 +11,10 @@
 #include "config/TSprache.h"
 #include "config/TVerInfo.h"
 #include "desktop/BasisPrio.h"
+#include "desktop/DesktopNotification.h"
 #include "desktop/SetpriorityProcessPriority.h"
 #include "desktop/SingleInstance.h"
+#include "engine/PlanAlertText.h"
 #include "engine/TrafficEngine.h"
 
 #include <QCoreApplication>
@@ -45,6 +47,7 @@ EngineOptions optionsFrom(const Einstellungen& e, const QStringList& arguments)
         if (arg.toLower() == QLatin1String("-n"))
             o.bewareOfTrafficDouble = true;
     o.cacheIntervalText = e.cacheIntervalText;
+    o.base = e.umrechnung ? 1000 : 1024;
     return o;
 }
 
@@ -101,6 +104,11 @@ int runService(const QStringList& arguments)
                      [&messages](MessageSink::Icon icon, const QString& text) { messages.show(icon, text); });
 
     const EngineOptions options = optionsFrom(settings, arguments);
+    // A user's service reaches the desktop's notifications; elsewhere the log line is all.
+    DesktopNotification notification;
+    QObject::connect(&engine, &TrafficEngine::planAlert, &notification, [&](const PlanAlert& alert) {
+        notification.send(planAlertSummary(alert, sprache), planAlertBody(alert, sprache, options.base));
+    });
     std::vector<IfRow> rows;
     if (!engine.openDatabase()) {
         clearLogVersionTexts();

@@ -156,6 +156,17 @@ QList<DbRow> dayRange(Database& db, const QString& index, const QDate& from, con
                     {isoDate(from), isoDate(to)});
 }
 
+DaySums sumRange(Database& db, const QString& index, const QDate& from, const QDate& to)
+{
+    const QList<DbRow> rows = db.query(
+        QStringLiteral("SELECT TOTAL(received) AS r, TOTAL(send) AS s FROM %1 WHERE Datum >= ? AND Datum <= ?")
+            .arg(q(index)),
+        {isoDate(from), isoDate(to)});
+    if (rows.isEmpty())
+        return {};
+    return {rows[0].value(QStringLiteral("r")).toDouble(), rows[0].value(QStringLiteral("s")).toDouble()};
+}
+
 void dropTable(Database& db, const QString& table)
 {
     db.exec(QStringLiteral("DROP TABLE %1").arg(q(table)));

@@ -47,6 +47,14 @@ void fillDefaultColours(Database& db, const QString& settingsTable);
 // Traffic rows ordered by day: all of them, or those from `from` to `to` inclusive.
 QList<DbRow> allDays(Database& db, const QString& index);
 QList<DbRow> dayRange(Database& db, const QString& index, const QDate& from, const QDate& to);
+// Both directions summed over the days from..to, as the engine sums them (a value that is no
+// number counts 0); 0 for no days.
+struct DaySums
+{
+    double received = 0;
+    double send = 0;
+};
+DaySums sumRange(Database& db, const QString& index, const QDate& from, const QDate& to);
 
 void dropTable(Database& db, const QString& table);
 qint64 countRows(Database& db, const QString& table);

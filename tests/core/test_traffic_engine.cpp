@@ -1,6 +1,7 @@
 // The engine without a window: it counts, rolls the day over, takes on interfaces that appear,
 // tells its failures as messages and books at the end, on fakes and the real database file.
 #include "base/ProgramFolder.h"
+#include "config/DataPlan.h"
 #include "config/TSprache.h"
 #include "engine/TrafficEngine.h"
 #include "fakes/FakeClock.h"
@@ -159,6 +160,47 @@ TEST_F(TrafficEngineTest, FailuresAreToldAsMessagesAndStopNothingElse)
     EXPECT_EQ(messages.size(), 2);
     EXPECT_EQ(messages.value(1), sprache.error(QStringLiteral("Error9")));
     EXPECT_EQ(sampled, 1) << "the display still follows";
+}
+
+TEST_F(TrafficEngineTest, ALevelCrossedByTheFinalBookingAlertsAtTheNextStartOnce)
+{
+    const QString eth = TNic::adapterId(2, false);
+    DataPlan plan;
+    plan.table = eth;
+    plan.limit = 20000;
+    plan.warnstufen = {50, 100};
+    ASSERT_TRUE(writeDataPlan(plan));
+    auto alertsOf = [](TrafficEngine& engine, QList<int>& levels) {
+        QObject::connect(&engine, &TrafficEngine::planAlert, &engine,
+                         [&levels](const PlanAlert& a) { levels << a.level; });
+    };
+    {
+        TrafficEngine engine(services);
+        QList<int> levels;
+        alertsOf(engine, levels);
+        ASSERT_TRUE(start(engine));
+        engine.NicEngineTimer();
+        table.addOctets(2, 4000, 0);
+        engine.NicEngineTimer();
+        engine.DatumsprueftimerTimer();
+        EXPECT_TRUE(levels.isEmpty()) << "below every level";
+        table.addOctets(2, 6000, 0); // in the run's last seconds
+        engine.NicEngineTimer();
+        engine.bookAtClose();
+        engine.release();
+        EXPECT_TRUE(levels.isEmpty()) << "no minute's check came after it";
+    }
+    for (const QList<int> expected : {QList<int>{50}, QList<int>{}}) {
+        TrafficEngine engine(services);
+        QList<int> levels;
+        alertsOf(engine, levels);
+        ASSERT_TRUE(start(engine));
+        EXPECT_EQ(levels, expected) << "at the start, and only once";
+        ASSERT_EQ(engine.plans().usages(clock.now(), engine.Tagesdatum).size(), 1u);
+        EXPECT_GE(engine.plans().usages(clock.now(), engine.Tagesdatum)[0].used, 10000u);
+        engine.bookAtClose();
+        engine.release();
+    }
 }
 
 } // namespace

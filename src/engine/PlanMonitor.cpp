@@ -1,0 +1,110 @@
+#include "engine/PlanMonitor.h"
+
+#include "acquisition/TNic.h"
+#include "base/ExceptionLog.h"
+#include "storage/DatabaseError.h"
+
+#include <algorithm>
+
+void PlanMonitor::load(const std::vector<TNic*>& v, Database& db, const QDateTime& now, const QString& path)
+{
+    m_path = path;
+    m_plans.clear();
+    for (const DataPlan& plan : readDataPlans(now.date(), path)) {
+        const auto entry = std::find_if(v.begin(), v.end(), [&](const TNic* n) { return n->Index == plan.table; });
+        if (entry == v.end()) {
+            LogException(QStringLiteral("[%1]: no adapter counts into this table; the plan is left out")
+                             .arg(DataPlan::section(plan.table)),
+                         QStringLiteral("DataPlan"));
+            continue;
+        }
+        Tracked t;
+        t.plan = plan;
+        t.entry = *entry;
+        t.period = planPeriod(plan.period, now.date());
+        readStored(t, db);
+        m_plans.push_back(t);
+    }
+    // In the order the entries stand, as the grid shows them.
+    std::stable_sort(m_plans.begin(), m_plans.end(), [&](const Tracked& a, const Tracked& b) {
+        return std::find(v.begin(), v.end(), a.entry) < std::find(v.begin(), v.end(), b.entry);
+    });
+}
+
+void PlanMonitor::readStored(Tracked& t, Database& db)
+{
+    try {
+        t.stored = storedForPeriod(db, t.plan.table, t.period);
+        t.storedValid = true;
+    } catch (const DatabaseError& e) {
+        // A locked or damaged table: the next minute tries again.
+        t.storedValid = false;
+        LogException(e.message(), QStringLiteral("DataPlan"));
+    }
+}
+
+void PlanMonitor::refreshStored(Database& db)
+{
+    for (Tracked& t : m_plans)
+        readStored(t, db);
+}
+
+PlanUsage PlanMonitor::usageOf(const Tracked& t, const QDateTime& now, const QDate& tagesdatum) const
+{
+    // A period that began since the last check has no stored sum yet: until the check reads
+    // it, its use is what is counted in it now.
+    const PlanPeriod period = planPeriod(t.plan.period, now.date());
+    const PlanStored stored = period == t.period ? t.stored : PlanStored();
+    PlanUsage u = planUsage(t.plan, period, stored, static_cast<double>(t.entry->get_gesamt_received()),
+                            static_cast<double>(t.entry->get_gesamt_send()), tagesdatum, now);
+    u.name = t.entry->Name;
+    return u;
+}
+
+std::vector<PlanAlert> PlanMonitor::check(const QDateTime& now, const QDate& tagesdatum, Database& db)
+{
+    std::vector<PlanAlert> alerts;
+    for (Tracked& t : m_plans) {
+        const PlanPeriod period = planPeriod(t.plan.period, now.date());
+        if (!(period == t.period) || !t.storedValid) {
+            t.period = period;
+            readStored(t, db);
+        }
+        if (!t.storedValid)
+            continue;
+        const PlanUsage usage = usageOf(t, now, tagesdatum);
+        if (t.plan.gemeldetStart != t.period.start) {
+            // A new period starts clean.
+            t.plan.gemeldetStart = t.period.start;
+            t.plan.gemeldet.clear();
+        }
+        QList<int> fresh;
+        for (int level : usage.levelsReached)
+            if (!t.plan.gemeldet.contains(level))
+                fresh << level;
+        if (fresh.isEmpty())
+            continue;
+        t.plan.gemeldet += fresh;
+        std::sort(t.plan.gemeldet.begin(), t.plan.gemeldet.end());
+        writeGemeldet(t.plan, m_path);
+        for (int level : fresh)
+            alerts.push_back({usage, level, t.plan.befehl});
+    }
+    return alerts;
+}
+
+std::vector<PlanUsage> PlanMonitor::usages(const QDateTime& now, const QDate& tagesdatum) const
+{
+    std::vector<PlanUsage> all;
+    for (const Tracked& t : m_plans)
+        all.push_back(usageOf(t, now, tagesdatum));
+    return all;
+}
+
+const DataPlan* PlanMonitor::plan(const QString& table) const
+{
+    for (const Tracked& t : m_plans)
+        if (t.plan.table == table)
+            return &t.plan;
+    return nullptr;
+}
