@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 tree=build-san
 cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only -DNDEBUG" \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" \
   -DNETZPEGEL_SANITIZE=ON -DNETZPEGEL_FUZZ=ON
 cmake --build "$tree"
 if [ "${1:-}" = "--build-only" ]; then exit 0; fi
@@ -20,7 +20,7 @@ export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:detect_stack_use_after_retur
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:log_path=$reports/ubsan"
 export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0"
 status=0
-ctest --test-dir "$tree" --output-on-failure || status=$?
+ctest --test-dir "$tree" --output-on-failure --parallel "$(( $(nproc) + 1 ))" || status=$?
 if compgen -G "$reports/*" > /dev/null; then
   for f in "$reports"/*; do echo "=== $f"; cat "$f"; done
   echo "sanitizer reports above" >&2
