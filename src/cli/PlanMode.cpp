@@ -73,7 +73,7 @@ bool usages(const QString& wanted, std::vector<PlanUsage>& result, QString& erro
                 listed ? unbookedTotals(plan.table, today, entries, err) : UnbookedTotals();
             PlanUsage u = planUsage(plan, period, storedForPeriod(*db, plan.table, period),
                                     static_cast<double>(unbooked.received), static_cast<double>(unbooked.sent), today,
-                                    now);
+                                    period.elapsed(now));
             for (const ProgramEntry& e : entries)
                 if (e.index == plan.table)
                     u.name = e.name;

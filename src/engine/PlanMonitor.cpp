@@ -21,7 +21,7 @@ void PlanMonitor::load(const std::vector<TNic*>& v, Database& db, const QDateTim
         Tracked t;
         t.plan = plan;
         t.entry = *entry;
-        t.period = planPeriod(plan.period, now.date());
+        setPeriod(t, planPeriod(plan.period, now.date()));
         readStored(t, db);
         m_plans.push_back(t);
     }
@@ -29,6 +29,13 @@ void PlanMonitor::load(const std::vector<TNic*>& v, Database& db, const QDateTim
     std::stable_sort(m_plans.begin(), m_plans.end(), [&](const Tracked& a, const Tracked& b) {
         return std::find(v.begin(), v.end(), a.entry) < std::find(v.begin(), v.end(), b.entry);
     });
+}
+
+void PlanMonitor::setPeriod(Tracked& t, const PlanPeriod& period)
+{
+    t.period = period;
+    t.startMs = QDateTime(period.start, QTime(0, 0)).toMSecsSinceEpoch();
+    t.endMs = QDateTime(period.end.addDays(1), QTime(0, 0)).toMSecsSinceEpoch();
 }
 
 void PlanMonitor::readStored(Tracked& t, Database& db)
@@ -49,14 +56,18 @@ void PlanMonitor::refreshStored(Database& db)
         readStored(t, db);
 }
 
-PlanUsage PlanMonitor::usageOf(const Tracked& t, const QDateTime& now, const QDate& tagesdatum) const
+PlanUsage PlanMonitor::usageOf(const Tracked& t, const QDateTime& now, qint64 nowMs, const QDate& tagesdatum) const
 {
     // A period that began since the last check has no stored sum yet: until the check reads
     // it, its use is what is counted in it now.
     const PlanPeriod period = planPeriod(t.plan.period, now.date());
-    const PlanStored stored = period == t.period ? t.stored : PlanStored();
-    PlanUsage u = planUsage(t.plan, period, stored, static_cast<double>(t.entry->get_gesamt_received()),
-                            static_cast<double>(t.entry->get_gesamt_send()), tagesdatum, now);
+    const bool kept = period == t.period;
+    const double elapsed = kept && t.endMs > t.startMs
+        ? std::clamp(double(nowMs - t.startMs) / double(t.endMs - t.startMs), 0.0, 1.0)
+        : period.elapsed(now);
+    PlanUsage u = planUsage(t.plan, period, kept ? t.stored : PlanStored(),
+                            static_cast<double>(t.entry->get_gesamt_received()),
+                            static_cast<double>(t.entry->get_gesamt_send()), tagesdatum, elapsed);
     u.name = t.entry->Name;
     return u;
 }
@@ -64,15 +75,16 @@ PlanUsage PlanMonitor::usageOf(const Tracked& t, const QDateTime& now, const QDa
 std::vector<PlanAlert> PlanMonitor::check(const QDateTime& now, const QDate& tagesdatum, Database& db)
 {
     std::vector<PlanAlert> alerts;
+    const qint64 nowMs = now.toMSecsSinceEpoch();
     for (Tracked& t : m_plans) {
         const PlanPeriod period = planPeriod(t.plan.period, now.date());
         if (!(period == t.period) || !t.storedValid) {
-            t.period = period;
+            setPeriod(t, period);
             readStored(t, db);
         }
         if (!t.storedValid)
             continue;
-        const PlanUsage usage = usageOf(t, now, tagesdatum);
+        const PlanUsage usage = usageOf(t, now, nowMs, tagesdatum);
         if (t.plan.gemeldetStart != t.period.start) {
             // A new period starts clean.
             t.plan.gemeldetStart = t.period.start;
@@ -96,8 +108,9 @@ std::vector<PlanAlert> PlanMonitor::check(const QDateTime& now, const QDate& tag
 std::vector<PlanUsage> PlanMonitor::usages(const QDateTime& now, const QDate& tagesdatum) const
 {
     std::vector<PlanUsage> all;
+    const qint64 nowMs = now.toMSecsSinceEpoch();
     for (const Tracked& t : m_plans)
-        all.push_back(usageOf(t, now, tagesdatum));
+        all.push_back(usageOf(t, now, nowMs, tagesdatum));
     return all;
 }
 

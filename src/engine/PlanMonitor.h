@@ -43,11 +43,14 @@ private:
         DataPlan plan;
         const TNic* entry = nullptr;
         PlanPeriod period;
+        qint64 startMs = 0; // the period's bounds in local time, kept: converting is the slow part
+        qint64 endMs = 0;
         PlanStored stored;
         bool storedValid = false;
     };
+    static void setPeriod(Tracked& t, const PlanPeriod& period);
     void readStored(Tracked& t, Database& db);
-    PlanUsage usageOf(const Tracked& t, const QDateTime& now, const QDate& tagesdatum) const;
+    PlanUsage usageOf(const Tracked& t, const QDateTime& now, qint64 nowMs, const QDate& tagesdatum) const;
 
     std::vector<Tracked> m_plans;
     QString m_path;

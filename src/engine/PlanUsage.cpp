@@ -42,7 +42,7 @@ PlanStored storedForPeriod(Database& db, const QString& table, const PlanPeriod&
 }
 
 PlanUsage planUsage(const DataPlan& plan, const PlanPeriod& period, const PlanStored& stored,
-                    double unbookedReceived, double unbookedSent, const QDate& unbookedDay, const QDateTime& now)
+                    double unbookedReceived, double unbookedSent, const QDate& unbookedDay, double elapsed)
 {
     PlanUsage u;
     u.table = plan.table;
@@ -53,7 +53,6 @@ PlanUsage planUsage(const DataPlan& plan, const PlanPeriod& period, const PlanSt
         used += counted(plan.richtung, unbookedReceived, unbookedSent);
     u.used = toBytes(used);
     u.percent = plan.limit > 0 ? static_cast<double>(used / static_cast<long double>(plan.limit) * 100) : 0;
-    const double elapsed = period.elapsed(now);
     u.projected = elapsed > 0 ? toBytes(used / elapsed) : u.used;
     for (int level : plan.warnstufen)
         if (u.percent >= level)

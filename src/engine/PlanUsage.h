@@ -36,6 +36,7 @@ struct PlanStored
 PlanStored storedForPeriod(Database& db, const QString& table, const PlanPeriod& period);
 
 // The usage from the stored days of the period and the running totals not yet booked
-// (counted only when the day they belong to lies in the period).
+// (counted only when the day they belong to lies in the period); `elapsed` is the part of the
+// period that has passed (PlanPeriod::elapsed), for the projection.
 PlanUsage planUsage(const DataPlan& plan, const PlanPeriod& period, const PlanStored& stored,
-                    double unbookedReceived, double unbookedSent, const QDate& unbookedDay, const QDateTime& now);
+                    double unbookedReceived, double unbookedSent, const QDate& unbookedDay, double elapsed);
