@@ -12,8 +12,9 @@
 # the entries as a fresh installation shows them, SHOWN=none hides them all
 # (nothing sampled or drawn) instead. MODE=service runs `netzpegel --service`
 # (no window, no display) instead of the window. ADAPTERS=n (as root) runs it in
-# a network namespace of its own with lo and n-1 dummy links, so that the same
-# n adapters are sampled on any machine.
+# a network namespace of its own with lo and n/2 veth pairs (n+1 adapters for an
+# even n), so that the same adapters are sampled on any machine. PLANS=1 gives
+# every entry a data plan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -50,9 +51,11 @@ if [ -n "$adapters" ]; then
   netns=npcost$$
   ip netns add "$netns"
   ip -n "$netns" link set lo up
-  for i in $(seq 1 $((adapters - 1))); do
-    ip -n "$netns" link add "dummy$i" type dummy
-    ip -n "$netns" link set "dummy$i" up
+  # veth pairs: the one virtual link a namespace can always make
+  for i in $(seq 1 $((adapters / 2))); do
+    ip -n "$netns" link add "va$i" type veth peer name "vb$i"
+    ip -n "$netns" link set "va$i" up
+    ip -n "$netns" link set "vb$i" up
   done
   run=(ip netns exec "$netns" "${run[@]}")
 fi
@@ -101,6 +104,12 @@ if [ -n "$anzeigen" ]; then
   done
 fi
 entries=$(sqlite3 "$db" "SELECT count(*) FROM sqlite_master WHERE type='table' AND name LIKE '%\\_einstellungen' ESCAPE '\\'")
+if [ -n "${PLANS:-}" ]; then
+  # A monthly data plan on every entry, far from its limit.
+  for table in $(sqlite3 "$db" "SELECT substr(name, 1, length(name) - 14) FROM sqlite_master WHERE type='table' AND name LIKE '%\\_einstellungen' ESCAPE '\\'"); do
+    printf '\n[Tarif_%s]\nLimit=100000000000000\n' "$table" >> "$home/netzpegel.ini"
+  done
+fi
 
 start
 sleep "$warmup"

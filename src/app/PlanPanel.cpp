@@ -51,6 +51,12 @@ void PlanPanel::setRows(const std::vector<Row>& rows)
     setVisible(!rows.empty());
 }
 
+void PlanPanel::setLevel(int row, double fraction, int severity)
+{
+    if (row >= 0 && row < rowCount())
+        m_rows[static_cast<size_t>(row)].bar->setLevel(fraction, severity);
+}
+
 const PlanBar* PlanPanel::bar(int row) const
 {
     return row >= 0 && row < rowCount() ? m_rows[static_cast<size_t>(row)].bar : nullptr;

@@ -24,6 +24,8 @@ public:
     explicit PlanPanel(QWidget* parent = nullptr);
     // Texts change only where they differ, so an unchanged plan costs no repaint.
     void setRows(const std::vector<Row>& rows);
+    // Only the bar of `row`.
+    void setLevel(int row, double fraction, int severity);
     int rowCount() const { return static_cast<int>(m_rows.size()); }
     const PlanBar* bar(int row) const;
     QString line(int row) const;

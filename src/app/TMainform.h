@@ -208,8 +208,10 @@ private:
     void refreshAutostart();
     void connectPlans();
     void showPlanOfEntry(int k);
-    // The plans' bars and texts of the live page, at every adapter tick.
-    void showPlans();
+    // The plans' use, once per adapter tick; then their bars and texts on the live page (when
+    // it shows) and the one nearest its limit for the tooltip.
+    void measurePlans(bool showing);
+    void showPlans(bool texts);
     void feedGraph(size_t i);
     void writeGridRow(int row, const LiveGridRow& cells);
     void refillAdapterChooser();
@@ -246,4 +248,7 @@ private:
     std::unique_ptr<UpdateService> m_update;
     QPointer<TUpdateForm> m_updateForm;
     DesktopNotification* m_notification = nullptr;
+    std::vector<PlanUsage> m_planUsages;
+    QDateTime m_planTextsDue;
+    QString m_nearestPlanLine;
 };

@@ -2,8 +2,6 @@
 // hiding and restoring the windows, help, about box, autostart and priority.
 #include "app/TMainform.h"
 
-#include "base/Clock.h"
-#include "engine/PlanAlertText.h"
 
 #include "app/EinstellungenTab.h"
 #include "config/IniFile.h"
@@ -242,10 +240,7 @@ void TMainform::updateTray()
         return;
     QString tip = trayToolTip(m_verInfo->ProductName(), m_verInfo->FileVersion(), traffic, Umrechnungsfaktor, *m_sprache);
     // The plan nearest its limit, the one a user must watch.
-    const std::vector<PlanUsage> plans = m_engine->plans().usages(m_services.clock->now(), m_engine->Tagesdatum);
-    const auto nearest = std::max_element(plans.begin(), plans.end(),
-                                          [](const PlanUsage& a, const PlanUsage& b) { return a.percent < b.percent; });
-    if (nearest != plans.end())
-        tip += QLatin1Char('\n') + nearest->name + QStringLiteral(": ") + planUsageLine(*nearest, *m_sprache, Umrechnungsfaktor);
+    if (!m_nearestPlanLine.isEmpty())
+        tip += QLatin1Char('\n') + m_nearestPlanLine;
     Tray->setToolTip(tip);
 }

@@ -15,6 +15,8 @@
 #include "engine/PlanAlertText.h"
 
 #include <QCheckBox>
+
+#include <algorithm>
 #include <QComboBox>
 #include <QPushButton>
 
@@ -78,17 +80,43 @@ void TMainform::showPlanAlert(const PlanAlert& alert)
     m_notification->send(planAlertSummary(alert, *m_sprache), planAlertBody(alert, *m_sprache, Umrechnungsfaktor));
 }
 
-void TMainform::showPlans()
+void TMainform::showPlans(bool texts)
 {
-    const std::vector<PlanUsage> usages =
-        m_engine->plans().usages(m_services.clock->now(), m_engine->Tagesdatum);
-    if (usages.empty() && TabSheet1->Tarife->rowCount() == 0)
+    PlanPanel* panel = TabSheet1->Tarife;
+    for (size_t i = 0; i < m_planUsages.size() && !texts; ++i) {
+        const PlanUsage& u = m_planUsages[i];
+        const DataPlan* plan = m_engine->plans().plan(u.table);
+        panel->setLevel(static_cast<int>(i), u.percent / 100, plan ? u.severity(plan->warnstufen) : 0);
+    }
+    if (!texts)
         return;
     std::vector<PlanPanel::Row> rows;
-    for (const PlanUsage& u : usages) {
+    for (const PlanUsage& u : m_planUsages) {
         const DataPlan* plan = m_engine->plans().plan(u.table);
         rows.push_back({u.name, planUsageLine(u, *m_sprache, Umrechnungsfaktor), u.percent / 100,
                         plan ? u.severity(plan->warnstufen) : 0});
     }
-    TabSheet1->Tarife->setRows(rows);
+    panel->setRows(rows);
+}
+
+void TMainform::measurePlans(bool showing)
+{
+    if (m_engine->plans().empty() && m_planUsages.empty())
+        return;
+    m_planUsages = m_engine->plans().usages(m_services.clock->now(), m_engine->Tagesdatum);
+    // The bars follow every tick; the texts change slowly and cost a relayout of the page, so
+    // they are written every few seconds, and at once when plans come or go.
+    const QDateTime now = m_services.clock->now();
+    const bool planned = TabSheet1->Tarife->rowCount() != static_cast<int>(m_planUsages.size());
+    const bool texts = planned || !m_planTextsDue.isValid() || now >= m_planTextsDue;
+    if (texts) {
+        m_planTextsDue = now.addSecs(5);
+        const auto nearest = std::max_element(m_planUsages.begin(), m_planUsages.end(),
+                                              [](const PlanUsage& a, const PlanUsage& b) { return a.percent < b.percent; });
+        m_nearestPlanLine = nearest == m_planUsages.end()
+            ? QString()
+            : nearest->name + QStringLiteral(": ") + planUsageLine(*nearest, *m_sprache, Umrechnungsfaktor);
+    }
+    if (showing || planned)
+        showPlans(texts);
 }

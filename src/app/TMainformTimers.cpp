@@ -42,8 +42,7 @@ void TMainform::showAdapters()
             // one entry's display failing must not stop the others
         }
     }
-    if (showing)
-        showPlans();
+    measurePlans(showing);
     updateTray();
 }
 

@@ -14,6 +14,7 @@
 #include "desktop/DesktopNotification.h"
 #include "desktop/SetpriorityProcessPriority.h"
 #include "desktop/SingleInstance.h"
+#include "desktop/StartupPages.h"
 #include "engine/PlanAlertText.h"
 #include "engine/TrafficEngine.h"
 
@@ -125,6 +126,8 @@ int runService(const QStringList& arguments)
     QObject::connect(&unixSignals, &UnixSignals::terminationRequested, &engine, [] { QCoreApplication::exit(0); });
     if (unixSignals.requested())
         QTimer::singleShot(0, &engine, [] { QCoreApplication::exit(0); });
+    // Library pages only the start-up used go back once counting runs: a service stays light.
+    QTimer::singleShot(3000, &engine, [] { StartupPages::release(); });
     const int code = QCoreApplication::exec();
     for (TNic* nic : engine.bookAtClose())
         messages.show(MessageSink::Icon::Error, entryText(sprache, *nic));
