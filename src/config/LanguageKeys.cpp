@@ -229,6 +229,11 @@ constexpr LanguageKey kKeys[] = {
     {"Updates", "Update9", U::Kept},
     {"Updates", "Update10", U::Kept},
     {"Updates", "Update11", U::Kept},
+    {"Updates", "Update12", U::Kept},
+    {"Updates", "Update13", U::Kept},
+    {"Updates", "Update14", U::Kept},
+    {"Updates", "Update15", U::Kept},
+    {"Updates", "Update16", U::Kept},
 
     {"Proxy", "Proxy1", U::Kept},
     {"Proxy", "Proxy2", U::Kept},
