@@ -158,6 +158,10 @@ TEST_F(DatenbankTabTest, DeleteAsksNamingTheDaysAndTheNextBookingMakesTheTableAg
     form->NicEngineTimer();
     form->close();
     EXPECT_EQ(days(kEth), (QList<DayValues>{{QDate(2026, 12, 8), 300, 30}})) << "booked into a new table";
+    // Its settings are saved into a new settings table too, not refused at every close.
+    EXPECT_TRUE(tables().contains(kEth + "_einstellungen"));
+    for (const auto& shown : messages.shown)
+        EXPECT_NE(shown.icon, MessageSink::Icon::Error) << shown.text.toStdString();
 }
 
 TEST_F(DatenbankTabTest, RefusalsShowTheirMessageBeforeAnyQuestionOrDialog)
