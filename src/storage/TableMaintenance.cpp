@@ -185,12 +185,12 @@ void logSkippedDays(const QString& file, const QList<TabSkippedDay>& skipped, qi
     const QString className = QStringLiteral("EConvertError");
     for (qsizetype i = 0; i < skipped.size() && i < kLoggedSkippedDays; ++i) {
         const TabSkippedDay& s = skipped[i];
-        LogException(QStringLiteral("'%1' is not a valid date (line %2 of %3)")
-                             .arg(s.text, QString::number(s.line), file) + where,
-                     className);
+        const QString what = s.cause == TabSkippedDay::Cause::Date ? QStringLiteral("'%1' is not a valid date (line %2 of %3)")
+                                                                   : QStringLiteral("'%1' is no byte count (line %2 of %3)");
+        LogException(what.arg(s.text, QString::number(s.line), file) + where, className);
     }
     if (skippedDays > kLoggedSkippedDays)
-        LogException(QStringLiteral("%1 more days of %2 skipped: their date lines are no dates")
+        LogException(QStringLiteral("%1 more days of %2 skipped: a date or a value of each could not be read")
                          .arg(QString::number(skippedDays - kLoggedSkippedDays), file) + where,
                      className);
 }
