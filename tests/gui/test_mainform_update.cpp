@@ -250,7 +250,13 @@ TEST_F(MainformUpdateTest, APortThatIsNoPortChangesNothing)
 
 TEST_F(MainformUpdateTest, AnsweringNoClearsTheProxyForThisRunOnly)
 {
-    home.write("netzpegel.ini", "[Allgemein]\nProxyServer=127.0.0.1\nProxyPort=9\n");
+    {
+        // Saved through the dialog, with a password, in an earlier run.
+        TMainform form(services, {});
+        answers = {"127.0.0.1", "9", "netzer", "Geheim!42"};
+        messages.answer = true;
+        form.ProxyButtonClick();
+    }
     site.setVersion("1.0.0");
     {
         TMainform form(services, {});
@@ -261,11 +267,14 @@ TEST_F(MainformUpdateTest, AnsweringNoClearsTheProxyForThisRunOnly)
         form.Update1->trigger();
         ASSERT_TRUE(settled(form));
         EXPECT_EQ(site.server.requestCount(), 1) << "straight to the server";
+        // Applying the settings afterwards writes the other settings, not the cleared proxy.
+        form.TabSheet2->Button2->click();
+        EXPECT_EQ(IniReadString("Allgemein", "ProxyServer"), "127.0.0.1");
     }
     EXPECT_EQ(IniReadString("Allgemein", "ProxyServer"), "127.0.0.1") << "the file keeps its proxy";
     TMainform again(services, {});
-    EXPECT_EQ(http->proxy().server, "127.0.0.1");
-    EXPECT_EQ(http->proxy().port, 9);
+    const ProxySettings saved{QStringLiteral("127.0.0.1"), 9, QStringLiteral("netzer"), QStringLiteral("Geheim!42")};
+    EXPECT_EQ(http->proxy(), saved) << "after a restart the saved values apply again";
 }
 
 TEST_F(MainformUpdateTest, ClosingTheProgramCutsARunningTransfer)
