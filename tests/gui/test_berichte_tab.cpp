@@ -26,6 +26,8 @@
 #include <QValidator>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 class BerichteTabTest : public MainformFixture
@@ -73,6 +75,39 @@ TEST_F(BerichteTabTest, UnitNamesFollowTheBaseOnceShownAndTheIndexStays)
     form->PageControl1->setCurrentIndex(3);
     EXPECT_EQ(page->Berichte_ComboBox->currentIndex(), 2);
     EXPECT_EQ(page->Berichte_ComboBox->currentText(), "MB");
+}
+
+TEST_F(BerichteTabTest, AReportNamesItsUnitByIndexAndBaseWhateverThePageShows)
+{
+    home.write("netzpegel.ini", "[Berichte]\nComboBoxIndex=2\n");
+    start();
+    ASSERT_TRUE(storeTrafficRows(home.file("Datenbank.mdb"), "00000002", {{"2026-11-30", 3000000.0, 1000000.0}}));
+    page->Berichte_Pfad_Edit->setText(home.file("bericht.htm"));
+    const struct
+    {
+        const char* when;
+        std::function<void()> before;
+        const char* unit;
+        const char* row;
+    } cases[] = {
+        {"never shown", [] {}, "MiB", "<td>30.11.2026</td><td>2,86</td><td>0,95</td>"},
+        {"shown with base 1024, then base 1000",
+         [&] {
+             form->PageControl1->setCurrentIndex(3);
+             ASSERT_EQ(page->Berichte_ComboBox->currentText(), "MiB");
+             form->TabSheet2->Umrechnung_CheckBox->click();
+         },
+         "MB", "<td>30.11.2026</td><td>3,00</td><td>1,00</td>"},
+    };
+    for (const auto& c : cases) {
+        c.before();
+        page->Berichte_Erstellen_Button->click();
+        ASSERT_NE(page->Bericht, nullptr) << c.when;
+        ASSERT_TRUE(finished()) << c.when;
+        const QByteArray report = home.read("bericht.htm");
+        EXPECT_TRUE(report.contains(QByteArray("<p>\r\nin ") + c.unit + "</p>")) << c.when;
+        EXPECT_TRUE(report.contains(c.row)) << c.when;
+    }
 }
 
 TEST_F(BerichteTabTest, ARunWritesAValidReportWhileTheLogAndBarsMove)
@@ -225,7 +260,7 @@ TEST_F(BerichteTabTest, TheTimerReportsOnTheDayThenPausesFortyEightHours)
     EXPECT_TRUE(form->AutoBerichtTimer->isActive());
     ASSERT_TRUE(finished());
     EXPECT_TRUE(QFileInfo::exists(home.file("auto.htm")));
-    EXPECT_TRUE(home.read("auto.htm").contains("<p>\r\nin </p>")) << "the page was never shown: no unit name";
+    EXPECT_TRUE(home.read("auto.htm").contains("<p>\r\nin KiB</p>")) << "the page was never shown, the unit has its name";
 
     clock.advanceSeconds(172800); // the 10th, after the pause
     form->AutoBerichtTimerTimer();
