@@ -1,9 +1,12 @@
 // Table maintenance on a real database file: merging, moving, deleting,
 // export and import, and that a refused or failed operation changes nothing.
 #include "base/ExceptionLog.h"
+#include "base/ProgramFolder.h"
+#include "config/TSprache.h"
 #include "storage/Database.h"
 #include "storage/DatabaseError.h"
 #include "storage/TableMaintenance.h"
+#include "storage/TableMessages.h"
 #include "storage/TrafficStatements.h"
 #include "support/QtPrinters.h"
 #include "support/StoredDays.h"
@@ -414,6 +417,36 @@ TEST_F(TableMaintenanceTest, AnExportNeverReplacesTheDatabaseItReads)
     db.close();
     EXPECT_EQ(everything(), before);
     EXPECT_TRUE(Table_Export(db, "A", home.file("Datenbank.tab")).ok) << "any other file is fine";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TableMaintenanceTest, TheWindowShowsWhyInTheUsersLanguageAndAnEnginesTextAsItCame)
+{
+    ASSERT_TRUE(layDownShippedFiles(home.folder()).isEmpty());
+    const QString missing = home.file("fehlt %2.tab");   // a "%2" in a name stays as it is
+    const struct
+    {
+        const char* file;
+        QString noFile;
+    } languages[] = {{"deutsch.lan", missing + " ist keine lesbare Datei."},
+                     {"english.lan", missing + " is no file that can be read."}};
+    for (const auto& l : languages) {
+        TSprache sprache;
+        ASSERT_TRUE(sprache.Laden(QString::fromLatin1(l.file)));
+        const TableMessage message =
+            tableResultMessage(sprache, TableCommand::Import, "Import", Table_Import(db, "A", missing));
+        EXPECT_TRUE(message.error);
+        EXPECT_EQ(message.text,
+                  sprache.error("Error23") + "Import" + sprache.error("Error27") + QLatin1Char('\n') + l.noFile)
+            << l.file;
+
+        const TableMessage engine =
+            tableResultMessage(sprache, TableCommand::Copy, "Kopie", Table_Copy(db, "nirgends", "B"));
+        EXPECT_TRUE(engine.text.contains("no such table: nirgends")) << engine.text.toStdString();
+    }
 }
 
 } // namespace

@@ -157,13 +157,13 @@ TEST_F(BerichteTabTest, AFailedRunLogsWhyAndKeepsTheEarlierReport)
     page->Berichte_Erstellen_ButtonClick();
     ASSERT_TRUE(finished());
     EXPECT_EQ(home.read("bericht.htm"), "earlier");
-    EXPECT_TRUE(log().split('\n').last().contains("'x1'")) << log().toStdString();
+    EXPECT_TRUE(log().split('\n').last().contains("„x1“")) << log().toStdString();
 
     Database(home.file("Datenbank.mdb")).exec(QStringLiteral("DELETE FROM \"00000002\""));
     page->Berichte_Pfad_Edit->clear();
     page->Berichte_Erstellen_ButtonClick();
     ASSERT_TRUE(finished());
-    EXPECT_TRUE(log().split('\n').last().contains("no file name")) << log().toStdString();
+    EXPECT_EQ(log().split('\n').last(), "Für den Bericht ist kein Dateiname angegeben.") << log().toStdString();
 }
 
 TEST_F(BerichteTabTest, NoRunWithoutAUnitOrWhileOneRuns)

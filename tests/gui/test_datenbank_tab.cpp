@@ -184,10 +184,10 @@ TEST_F(DatenbankTabTest, RefusalsShowTheirMessageBeforeAnyQuestionOrDialog)
         {"00000002", 2, "00000002", "Quell- und Zieltabelle dürfen nicht dieselbe Tabelle sein."},
         {"00000002_einstellungen", 2, "x",
          "Der Befehl „Tabelle verschieben“ ist fehlgeschlagen: Die Daten konnten nicht übertragen werden. "
-         "Einstellungstabellen lassen sich weder kopieren noch verschieben.\n\"00000002_einstellungen\" is a "
-         "settings table: it holds no days"},
+         "Einstellungstabellen lassen sich weder kopieren noch verschieben.\n\"00000002_einstellungen\" ist eine "
+         "Einstellungstabelle und enthält keine Tage."},
         {"00000002", 4, "", "Der Befehl „Tabelle importieren“ ist fehlgeschlagen: Die Datei konnte nicht importiert "
-                            "werden.\nno destination table was given"},
+                            "werden.\nEs wurde keine Zieltabelle angegeben."},
     };
     const QStringList before = tables();
     for (const auto& c : cases) {
