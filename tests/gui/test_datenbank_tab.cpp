@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -240,6 +241,40 @@ TEST_F(DatenbankTabTest, ExportAndImportGoThroughTheFileChoosers)
     run(kEth, 4, "kopie");
     EXPECT_FALSE(tab->busy());
     EXPECT_EQ(messages.shown.size(), shown) << "cancelled dialogs run nothing";
+}
+
+TEST_F(DatenbankTabTest, TheMinutesBookingAndAnImportIntoTheSameTableBothArrive)
+{
+    const QDate day(2026, 12, 8);
+    form->NicEngineTimer();
+    table.addOctets(2, 300, 30);
+    form->NicEngineTimer();
+    home.write("tag.tab", "12/02/2026\r\n5\r\n6\r\n12/08/2026\r\n1000\r\n100\r\n");
+    openChoice = home.file("tag.tab");
+
+    // The import waits for the table; the day turns, and the minute's check books the day
+    // while the import goes for the same table: whichever writes first, both must arrive.
+    auto lock = std::make_unique<DatabaseWriteLock>(dbPath());
+    ASSERT_TRUE(lock->held());
+    run(kEth, 4, kEth);
+    ASSERT_TRUE(tab->busy());
+    clock.set(QDateTime(day.addDays(1), QTime(0, 0, 30)));
+    std::atomic<bool> booking{false};
+    std::thread unlocker([&] {
+        while (!booking)
+            std::this_thread::yield();
+        lock.reset();
+    });
+    booking = true;
+    form->DatumsprueftimerTimer();
+    unlocker.join();
+    EXPECT_EQ(form->Tagesdatum, day.addDays(1));
+    EXPECT_EQ(form->entries()[0]->get_gesamt_received(), 0);
+    ASSERT_TRUE(waitForResult());
+    EXPECT_EQ(lastMessage(), "Der Befehl „Tabelle importieren“ wurde erfolgreich ausgeführt.");
+    EXPECT_EQ(days(kEth), (QList<DayValues>{{QDate(2026, 12, 1), 100, 10},
+                                            {QDate(2026, 12, 2), 205, 26},
+                                            {day, 1300, 130}}));
 }
 
 TEST_F(DatenbankTabTest, ClosingWhileAnOperationRunsStopsItAndStillBooksTheDay)
