@@ -234,15 +234,33 @@ TEST_F(BerichteTabTest, OptionsComeFromTheSettingsAndGoBackAtClose)
 TEST_F(BerichteTabTest, DayAndOwnRangeFieldsTakeDigitsOnly)
 {
     start();
+    const struct
+    {
+        const char* text;
+        bool taken;
+    } cases[] = {{"1a", false}, {"-1", false}, {" 5", false}, {"1.5", false}, {"x", false},
+                 {"15", true},  {"7", true},   {"28", true},  {"", true}};
     for (QLineEdit* e : {page->Bericht_DayOfAutoBericht_Edit, page->Bericht_OwnRange_From_Edit,
                          page->Bericht_OwnRange_To_Edit}) {
-        for (const char* text : {"1a", "-1", " 5", "1.5"}) {
-            QString input = QString::fromLatin1(text);
+        for (const auto& c : cases) {
+            QString input = QString::fromLatin1(c.text);
             int pos = 0;
-            EXPECT_EQ(e->validator()->validate(input, pos), QValidator::Invalid) << text;
+            const QValidator::State state = e->validator()->validate(input, pos);
+            EXPECT_EQ(state != QValidator::Invalid, c.taken) << e->objectName().toStdString() << " '" << c.text << "'";
+            // What the field takes it keeps, as typed.
+            if (c.taken) {
+                e->setText(QString::fromLatin1(c.text));
+                EXPECT_EQ(e->text(), QString::fromLatin1(c.text)) << e->objectName().toStdString();
+                EXPECT_TRUE(e->hasAcceptableInput()) << e->objectName().toStdString() << " '" << c.text << "'";
+            }
         }
     }
     EXPECT_EQ(page->Bericht_DayOfAutoBericht_Edit->maxLength(), 2);
+    // The saved settings carry what the fields took.
+    page->Bericht_OwnRange_From_Edit->setText(QStringLiteral("15"));
+    page->Bericht_OwnRange_To_Edit->setText(QStringLiteral("14"));
+    EXPECT_EQ(page->berichte().eigenerberichtVon, "15");
+    EXPECT_EQ(page->berichte().eigenerberichtBis, "14");
 }
 
 TEST_F(BerichteTabTest, TheTimerReportsOnTheDayThenPausesFortyEightHours)
