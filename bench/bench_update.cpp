@@ -45,7 +45,7 @@ void BM_UiStallDuringDownload(benchmark::State& state)
     QTemporaryDir dir;
     qputenv("NETZPEGEL_HOME", dir.path().toUtf8());
     layDownShippedFiles(programFolder());
-    HttpTestServer server;
+    HttpTestServer server(HttpTestServer::Scheme::Https);
     HttpTestServer::Route file;
     file.patternSize = kFileBytes;
     file.chunkDelayMs = static_cast<int>(state.range(0));
@@ -59,7 +59,9 @@ void BM_UiStallDuringDownload(benchmark::State& state)
     TSprache sprache;
     sprache.Laden(QStringLiteral("deutsch.lan"));
     TVerInfo verInfo;
-    CurlHttpClient http;
+    HttpOptions options;
+    options.caFile = HttpTestServer::caFile();
+    CurlHttpClient http(options);
     double lastupdate = 0;
     UpdateService service(http, verInfo, sprache, SystemClock::instance(), lastupdate);
 

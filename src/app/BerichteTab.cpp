@@ -164,8 +164,11 @@ void BerichteTab::Berichte_Erstellen_ButtonClick()
     std::vector<BerichtAdapter> adapters;
     for (const TNic* nic : *m_context.entries)
         adapters.push_back({nic->Name, nic->Index, nic->bericht});
-    const BerichtOptions options = berichtOptions(berichte(), *m_context.umrechnungsfaktor,
-                                                  Berichte_ComboBox->currentText());
+    // The name from the index and the base in force: the box may still show none,
+    // or the names of the base before a change.
+    const int base = *m_context.umrechnungsfaktor;
+    const BerichtOptions options = berichtOptions(
+        berichte(), base, reportUnitName(*m_context.sprache, base, Berichte_ComboBox->currentIndex()));
     Bericht = new TBericht(Database::programDatabasePath(), std::move(adapters), options, *m_context.sprache,
                            m_context.clock, this);
     // Delivered on this thread; a run that was stopped is no longer `Bericht`.

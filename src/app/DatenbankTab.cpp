@@ -81,6 +81,8 @@ void DatenbankTab::setCommandTexts(const QStringList& items)
 
 bool DatenbankTab::busy() const { return m_worker->isRunning(); }
 
+bool DatenbankTab::stopping() const { return m_worker->stopping(); }
+
 void DatenbankTab::shutDown()
 {
     m_worker->stop();

@@ -46,6 +46,8 @@ public:
     // Runs the selected command on the chosen tables.
     void Button3Click();
     bool busy() const;
+    // Whether the running operation was asked to stop; safe from any thread.
+    bool stopping() const;
     // For the shutdown: stops a running operation (it then changes nothing),
     // waits for it, and lets go of the services; no message follows, and the
     // page does nothing from then on.

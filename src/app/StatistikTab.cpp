@@ -6,6 +6,7 @@
 #include "app/NamedWidget.h"
 #include "config/DataPlan.h"
 #include "config/TSprache.h"
+#include "config/DetailText.h"
 #include "reports/LocaleTexts.h"
 #include "reports/StatistikPresets.h"
 #include "reports/StatistikThread.h"
@@ -85,11 +86,8 @@ StatistikTab::StatistikTab(QWidget* parent)
     VonEdit = namedWidget<QLineEdit>(this, "VonEdit");
     Label12 = namedWidget<QLabel>(this, "Label12");
     BisEdit = namedWidget<QLineEdit>(this, "BisEdit");
-    for (QLineEdit* e : {VonEdit, BisEdit}) {
+    for (QLineEdit* e : {VonEdit, BisEdit})
         e->setValidator(dateKeys(e));
-        e->setPlaceholderText(QStringLiteral("tt.mm.yyyy"));
-        e->setToolTip(QStringLiteral("tt.mm.yyyy"));
-    }
     Label21 = namedWidget<QLabel>(this, "Label21");
     Bericht_Update_Button = namedWidget<QPushButton>(this, "Bericht_Update_Button");
     StringGrid2 = namedWidget<QTableWidget>(this, "StringGrid2");
@@ -149,6 +147,12 @@ StatistikTab::~StatistikTab() { stopQuery(); }
 
 void StatistikTab::applyLanguage(const TSprache& sprache)
 {
+    // A date as the fields take it, and in words of the user's language.
+    const QString example = LocaleTexts().shortDate(QDate(2026, 12, 31));
+    for (QLineEdit* e : {VonEdit, BisEdit}) {
+        e->setPlaceholderText(example);
+        e->setToolTip(fillDetail(sprache.text(QStringLiteral("TabSheet3"), QStringLiteral("DateHint")), {example}));
+    }
     SearchType_ComboBox->clear();
     SearchType_ComboBox->addItems(sprache.searchTypeItems());
     // The chosen adapter's data plan: its current and its last period.

@@ -249,14 +249,7 @@ Einstellungen TMainform::controlsToSettings() const
     e.left = m_windows->mainPosition().x();
     e.top = m_windows->mainPosition().y();
     e.visible = m_windows->mainShown();
-    if (m_http) {
-        // The proxy in use is the one to save, as entered or as loaded.
-        const ProxySettings proxy = m_http->proxy();
-        e.proxyServer = proxy.server;
-        e.proxyPort = proxy.port;
-        e.proxyAuthenticate = proxy.authenticate;
-        e.proxyPassword = proxy.password;
-    }
+    // The proxy stays as saved: one cleared for this run only must not be written over it.
     return e;
 }
 

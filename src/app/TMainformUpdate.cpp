@@ -107,6 +107,11 @@ void TMainform::ProxyButtonClick()
         m_http->setProxy({});   // for this run only; the file keeps what it held
         return;
     }
-    if (!ProxySpeichern(controlsToSettings()))
+    const ProxySettings& p = *input.settings;
+    m_einstellungen.proxyServer = p.server;
+    m_einstellungen.proxyPort = p.port;
+    m_einstellungen.proxyAuthenticate = p.authenticate;
+    m_einstellungen.proxyPassword = p.password;
+    if (!ProxySpeichern(m_einstellungen))
         message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error14")));
 }

@@ -43,7 +43,7 @@ int runReport(const QStringList& arguments, QTextStream& out, QTextStream& err)
         err << "netzpegel --report: the saved report unit " << unit << " is none of 0 to " << units.size() - 1 << '\n';
         return 1;
     }
-    BerichtOptions options = berichtOptions(files.berichte, files.base, units[unit]);
+    BerichtOptions options = berichtOptions(files.berichte, files.base, reportUnitName(files.sprache, files.base, unit));
     if (!arguments.isEmpty())
         options.path = arguments[0];
     if (!options.path.isEmpty())

@@ -63,10 +63,12 @@ int runImportCommand(const QStringList& arguments, QTextStream& out, QTextStream
         return failed(err, QStringLiteral("the import of %1").arg(request.file), result);
     for (qsizetype i = 0; i < result.skipped.size() && i < kLoggedSkippedDays; ++i)
         err << "netzpegel: line " << result.skipped[i].line << " of " << request.file << " ('"
-            << result.skipped[i].text << "') is no date; that day was skipped\n";
+            << result.skipped[i].text << "') is no "
+            << (result.skipped[i].cause == TabSkippedDay::Cause::Date ? "date" : "byte count")
+            << "; that day was skipped\n";
     if (result.skippedDays > kLoggedSkippedDays)
         err << "netzpegel: " << result.skippedDays - kLoggedSkippedDays
-            << " more days were skipped: their date lines are no dates\n";
+            << " more days were skipped: a date or a value of each could not be read\n";
     out << result.days << " days of " << request.file << " added to table \"" << request.destination << "\"\n";
     return 0;
 }

@@ -25,6 +25,29 @@ int32_t defaultMaxspeed(bool dfu, uint64_t speedBitsPerSecond)
         std::min<uint64_t>(speedBitsPerSecond / 8, std::numeric_limits<int32_t>::max()));
 }
 
+namespace {
+
+// A settings table with the default row of a new entry. False when it could not be made.
+bool createDefaultSettings(Database& db, const TNic& nic, const IfRow* row)
+{
+    try {
+        const bool dfu = nic.isDfu() || !row;
+        SettingsRow defaults;
+        defaults.anzeigen = defaultAnzeigen(dfu, row ? row->type : 0);
+        defaults.maxspeed = defaultMaxspeed(dfu, row ? row->speed : 0);
+        // Table and row together: never a settings table without its row.
+        Database::Transaction transaction(db);
+        TrafficStatements::createSettingsTable(db, nic.Index);
+        TrafficStatements::insertSettingsRow(db, nic.Index, defaults);
+        transaction.commit();
+        return true;
+    } catch (const DatabaseError&) {
+        return false;
+    }
+}
+
+} // namespace
+
 ProvisioningResult provisionEntry(Database& db, TNic& nic, const IfRow* row)
 {
     ProvisioningResult result;
@@ -36,19 +59,11 @@ ProvisioningResult provisionEntry(Database& db, TNic& nic, const IfRow* row)
         } catch (const DatabaseError&) {
             result.warnings << QStringLiteral("Error3");
         }
-        try {
-            const bool dfu = nic.isDfu() || !row;
-            SettingsRow defaults;
-            defaults.anzeigen = defaultAnzeigen(dfu, row ? row->type : 0);
-            defaults.maxspeed = defaultMaxspeed(dfu, row ? row->speed : 0);
-            // Table and row together: never a settings table without its row.
-            Database::Transaction transaction(db);
-            TrafficStatements::createSettingsTable(db, index);
-            TrafficStatements::insertSettingsRow(db, index, defaults);
-            transaction.commit();
-        } catch (const DatabaseError&) {
+        if (!createDefaultSettings(db, nic, row))
             result.warnings << QStringLiteral("Error4");
-        }
+    } else if (!TrafficStatements::probeSettingsTable(db, index) && !createDefaultSettings(db, nic, row)) {
+        // Deleted on the database tab: made again as for a new entry, its days kept.
+        result.warnings << QStringLiteral("Error4");
     }
     result.settingsLoaded = nic.load_settings();
     return result;

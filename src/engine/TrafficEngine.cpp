@@ -72,6 +72,9 @@ TrafficEngine::TrafficEngine(const EngineServices& services, QObject* parent)
 TrafficEngine::~TrafficEngine()
 {
     release();
+    // The log must not read a clock that goes with this engine.
+    if (m_logClockSet)
+        setLogClock(nullptr);
 }
 
 QString TrafficEngine::text(const QString& key) const
@@ -203,6 +206,7 @@ void TrafficEngine::start(const std::vector<IfRow>& rows, const EngineOptions& o
         DfuEngine->start();
     Tagesdatum = m_services.clock->today();
     setLogClock(m_services.clock);
+    m_logClockSet = true;
     try {
         CacheDateiname = IniReadString(QStringLiteral("Variablen"), QStringLiteral("CacheDateiname"), variablesFilePath());
     } catch (const IniError& e) {

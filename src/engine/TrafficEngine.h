@@ -150,4 +150,5 @@ private:
     bool m_sonderModus = false;
     bool m_started = false;
     bool m_closed = false;
+    bool m_logClockSet = false;
 };

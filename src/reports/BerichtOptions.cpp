@@ -1,6 +1,7 @@
 #include "reports/BerichtOptions.h"
 
 #include "config/Settings.h"
+#include "config/TSprache.h"
 
 #include <algorithm>
 
@@ -9,6 +10,11 @@ int ownRangeDay(const QString& text, int fallback)
     bool ok = false;
     const int day = text.trimmed().toInt(&ok);
     return std::clamp(ok ? day : fallback, 1, 28);
+}
+
+QString reportUnitName(const TSprache& sprache, int base, int index)
+{
+    return (base == 1000 ? sprache.units1000() : sprache.units1024()).value(index);
 }
 
 BerichtOptions berichtOptions(const Berichte& saved, int base, const QString& unitText)

@@ -3,6 +3,7 @@
 #include <QString>
 
 struct Berichte;
+class TSprache;
 
 // The options of one report run, taken from the reports tab (or the saved
 // report settings) when the run starts.
@@ -23,6 +24,10 @@ struct BerichtOptions
 // A day of the own-range periods as its field gives it: `fallback` when the
 // text is no number, then kept within 1..28 so that every month has it.
 int ownRangeDay(const QString& text, int fallback);
+
+// The name of unit `index` for conversion base `base` (1000 or 1024) as the
+// language file gives it; empty for an index without one.
+QString reportUnitName(const TSprache& sprache, int base, int index);
 
 // The options of a run from the saved report settings.
 BerichtOptions berichtOptions(const Berichte& saved, int base, const QString& unitText);

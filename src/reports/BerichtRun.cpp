@@ -1,6 +1,7 @@
 #include "reports/BerichtRun.h"
 
 #include "base/Clock.h"
+#include "config/DetailText.h"
 #include "config/TSprache.h"
 #include "reports/BerichtDocument.h"
 #include "reports/BerichtSink.h"
@@ -81,8 +82,11 @@ bool runBericht(Database& db, const std::vector<BerichtAdapter>& adapters, const
         writeReportFile(options.path, doc.lines(), db.filePath());
     } catch (const Stopped&) {
         return false;
+    } catch (const DetailError& e) {
+        sink.log(e.detail().in(sprache));
+        return false;
     } catch (const std::exception& e) {
-        sink.log(QString::fromUtf8(e.what()));
+        sink.log(QString::fromUtf8(e.what()));   // the engine's own text
         return false;
     }
     // A report without its style sheet still reads; it only looks plain.

@@ -1,6 +1,7 @@
 #include "reports/ReportFile.h"
 
 #include "base/FileReplace.h"
+#include "config/DetailText.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,9 +11,12 @@
 
 namespace {
 
-[[noreturn]] void fail(const QString& path, const QString& reason)
+// `key`'s text in section "Details" names the file as %1 and, for an error of the system, its text as %2.
+[[noreturn]] void fail(const char* key, const QString& english, const QString& path, const QString& error = {})
 {
-    throw std::runtime_error(QStringLiteral("The report file \"%1\" cannot be written: %2").arg(path, reason).toStdString());
+    const QStringList args{path, error};
+    throw DetailError({QString::fromLatin1(key), args,
+                       fillDetail(QStringLiteral("The report file \"%1\" cannot be written: ") + english, args)});
 }
 
 // Where `path` leads: links resolved where the file exists, else its clean absolute path.
@@ -39,11 +43,11 @@ bool isDatabaseFile(const QString& path, const QString& databasePath)
 void writeReportFile(const QString& path, const QStringList& lines, const QString& databasePath)
 {
     if (path.trimmed().isEmpty())
-        fail(path, QStringLiteral("no file name is given"));
+        fail("ReportNoName", QStringLiteral("no file name is given"), path);
     if (QFileInfo(path).isDir())
-        fail(path, QStringLiteral("it is a folder"));
+        fail("ReportIsFolder", QStringLiteral("it is a folder"), path);
     if (!databasePath.isEmpty() && isDatabaseFile(path, databasePath))
-        fail(path, QStringLiteral("it is the traffic database the report reads"));
+        fail("ReportIsDatabase", QStringLiteral("it is the traffic database the report reads"), path);
     QByteArray bytes;
     qsizetype size = 0;
     for (const QString& line : lines)
@@ -55,7 +59,7 @@ void writeReportFile(const QString& path, const QStringList& lines, const QStrin
     }
     QString error;
     if (!replaceFile(path, bytes, false, &error))
-        fail(path, error);
+        fail("ReportNotWritten", QStringLiteral("%2"), path, error);
 }
 
 bool layDownStyleSheet(const QString& reportPath)

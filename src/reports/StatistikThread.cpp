@@ -23,7 +23,9 @@ void StatistikThread::run()
         db.close();
         if (isInterruptionRequested())
             return;
-        emit resultReady(formatStatistik(data, m_base, m_sprache, LocaleTexts()));
+        const StatistikView view = formatStatistik(data, m_base, m_sprache, LocaleTexts());
+        m_completed = true;
+        emit resultReady(view);
     } catch (const DatabaseError& e) {
         if (!isInterruptionRequested())
             emit queryFailed(e.message());

@@ -7,16 +7,14 @@
 
 #include <QElapsedTimer>
 
-namespace {
-
 // Hands the run's output to the thread's signals. Rows come by the hundred
 // thousand, and a progress bar repaints at once when it moves: the bar within
 // an adapter hears of a step at most every 40 ms, the overall bar of each
 // percent it moves.
-class SignalSink : public BerichtSink
+class TBerichtSink : public BerichtSink
 {
 public:
-    explicit SignalSink(TBericht& thread)
+    explicit TBerichtSink(TBericht& thread)
         : m_thread(thread)
     {
         m_sinceAdapter.start();
@@ -32,6 +30,8 @@ public:
     }
     void overallProgress(int position, int maximum) override
     {
+        m_thread.m_stepsDone = position;
+        m_thread.m_steps = maximum;
         if (maximum != m_overallShown.maximum || percentOf(position, maximum) != percentOf(m_overallShown.position, maximum)) {
             m_overallShown = {maximum, position};
             emit m_thread.overallProgress(position, maximum);
@@ -72,8 +72,6 @@ private:
     Shown m_overallShown;
 };
 
-} // namespace
-
 TBericht::TBericht(QString databasePath, std::vector<BerichtAdapter> adapters, BerichtOptions options,
                    TSprache sprache, const Clock* clock, QObject* parent)
     : QThread(parent)
@@ -89,7 +87,7 @@ void TBericht::run()
 {
     Database db(m_databasePath, Database::readOnlyOptions());
     db.setAbortCheck([this] { return isInterruptionRequested(); });
-    SignalSink sink(*this);
+    TBerichtSink sink(*this);
     m_succeeded = runBericht(db, m_adapters, m_options, m_sprache, *m_clock, sink);
     sink.flush();
 }

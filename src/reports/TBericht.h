@@ -6,6 +6,8 @@
 
 #include <QThread>
 
+#include <atomic>
+
 #include <vector>
 
 class Clock;
@@ -23,6 +25,10 @@ public:
 
     // After the run: whether the file was written.
     bool succeeded() const { return m_succeeded; }
+    // How far the run got on the overall bar, and that bar's end: a stopped
+    // run ends short of it.
+    int stepsDone() const { return m_stepsDone; }
+    int steps() const { return m_steps; }
 
 signals:
     void logLine(const QString& line);
@@ -40,4 +46,7 @@ private:
     TSprache m_sprache;
     const Clock* m_clock;
     bool m_succeeded = false;
+    std::atomic<int> m_stepsDone{0};
+    std::atomic<int> m_steps{0};
+    friend class TBerichtSink;
 };

@@ -1,8 +1,8 @@
 #include "reports/TrafficDays.h"
 
+#include "config/DetailText.h"
 #include "reports/StoredValue.h"
 #include "storage/Database.h"
-#include "storage/DatabaseError.h"
 #include "storage/TrafficStatements.h"
 
 std::vector<TrafficDay> loadTrafficDays(Database& db, const QString& table)
@@ -17,15 +17,20 @@ std::vector<TrafficDay> loadTrafficDays(Database& db, const QString& table)
         const QVariant day = row.value(datum);
         TrafficDay d;
         d.day = storedDay(day);
-        if (!d.day.isValid())
-            throw DatabaseError(QStringLiteral("The table %1 holds a row whose date '%2' is no date")
-                                    .arg(table, day.toString()));
+        if (!d.day.isValid()) {
+            const QStringList args{table, day.toString()};
+            throw DetailError({QStringLiteral("RowNoDay"), args,
+                               fillDetail(QStringLiteral("The table %1 holds a row whose date '%2' is no date"), args)});
+        }
         for (const auto& [column, out] : {std::pair{&received, &d.received}, std::pair{&send, &d.sent}}) {
             const QVariant value = row.value(*column);
             const std::optional<long double> number = storedNumber(value);
-            if (!number)
-                throw DatabaseError(QStringLiteral("The table %1 holds '%2' as %3 of %4, which is not a number")
-                                        .arg(table, value.toString(), *column, day.toString()));
+            if (!number) {
+                const QStringList args{table, value.toString(), *column, day.toString()};
+                throw DetailError(
+                    {QStringLiteral("ValueNoNumber"), args,
+                     fillDetail(QStringLiteral("The table %1 holds '%2' as %3 of %4, which is not a number"), args)});
+            }
             *out = *number;
         }
         days.push_back(d);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -120,6 +121,7 @@ TabFileContent parseTabFile(const QByteArray& bytes)
     const qsizetype lineCount = countLines(text);
     if (lineCount % 3 != 0) {
         content.error = QStringLiteral("the file has %1 lines, not three for each day").arg(lineCount);
+        content.lineCount = lineCount;
         return content;
     }
     LineWalker walker(text);
@@ -129,21 +131,18 @@ TabFileContent parseTabFile(const QByteArray& bytes)
         walker.next(lines[1]);
         walker.next(lines[2]);
         TabDay day;
-        for (int k : {1, 2}) {
-            if (!byteCount(lines[k], k == 1 ? day.received : day.send)) {
-                content.error = QStringLiteral("line %1 ('%2') is no byte count").arg(i + k + 1).arg(lineText(lines[k]));
-                content.skipped.clear();
-                content.skippedDays = 0;
-                content.days.clear();
-                return content;
-            }
-        }
+        std::optional<TabSkippedDay> bad;
         day.day = usDate(lines[0]);
-        if (day.day.isValid()) {
+        if (!day.day.isValid())
+            bad = TabSkippedDay{static_cast<int>(i + 1), lineText(lines[0]), TabSkippedDay::Cause::Date};
+        for (int k : {1, 2})
+            if (!bad && !byteCount(lines[k], k == 1 ? day.received : day.send))
+                bad = TabSkippedDay{static_cast<int>(i + k + 1), lineText(lines[k]), TabSkippedDay::Cause::ByteCount};
+        if (!bad) {
             content.days << day;
         } else {
             if (content.skipped.size() < kLoggedSkippedDays)
-                content.skipped << TabSkippedDay{static_cast<int>(i + 1), lineText(lines[0])};
+                content.skipped << *bad;
             ++content.skippedDays;
         }
     }

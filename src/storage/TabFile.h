@@ -16,32 +16,36 @@ struct TabDay
     bool operator==(const TabDay&) const = default;
 };
 
-// A day whose date line is no date; it is left out of the import.
+// A day whose date line is no date, or one of whose value lines is no byte
+// count; it is left out of the import.
 struct TabSkippedDay
 {
-    int line = 0; // 1-based number of the date line
+    enum class Cause { Date, ByteCount };
+    int line = 0; // 1-based number of the line that could not be read
     QString text;
+    Cause cause = Cause::Date;
     bool operator==(const TabSkippedDay&) const = default;
 };
 
 // Skipped days listed with their line; the rest are only counted, so that a
-// huge file of bad dates costs no memory for them.
+// huge file of bad lines costs no memory for them.
 constexpr qsizetype kLoggedSkippedDays = 20;
 
 struct TabFileContent
 {
     bool ok = false;
     QString error;                 // why the file as a whole cannot be read
+    qint64 lineCount = -1;         // of a file refused for it; -1 when refused for a NUL byte
     QList<TabDay> days;            // in file order
-    QList<TabSkippedDay> skipped;  // the first kLoggedSkippedDays date lines that could not be read
+    QList<TabSkippedDay> skipped;  // the first kLoggedSkippedDays days that could not be read
     qint64 skippedDays = 0;        // all of them
 };
 
 // Reads the bytes of a table file; lines may end in CR LF, CR or LF. A file
-// that is not three lines per day, holds a NUL byte or a value that is no
-// byte count is refused as a whole (no days); a day whose date line cannot be
-// read is skipped, counted and (the first ones) listed. Pure: no file system,
-// no database. Takes no memory per line beyond the days it returns.
+// that is not three lines per day or holds a NUL byte is refused as a whole
+// (no days); a day whose date line is no date or one of whose values is no
+// byte count is skipped, counted and (the first ones) listed. Pure: no file
+// system, no database. Takes no memory per line beyond the days it returns.
 TabFileContent parseTabFile(const QByteArray& bytes);
 
 // The lines of `days` as a table file writes them, each ended by CR LF.

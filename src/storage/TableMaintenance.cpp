@@ -46,11 +46,19 @@ bool sameTableName(const QString& a, const QString& b)
     return true;
 }
 
-MaintenanceResult failure(const QString& detail, const QString& refusalKey = {})
+// A reason of ours: its key in section "Details" and its English text.
+DetailText reason(const char* key, const QString& english, const QStringList& args = {})
+{
+    return {QString::fromLatin1(key), args, fillDetail(english, args)};
+}
+
+MaintenanceResult failure(const DetailText& detail, const QString& refusalKey = {})
 {
     MaintenanceResult r;
     r.refusalKey = refusalKey;
-    r.detail = detail;
+    r.detail = detail.english;
+    r.detailKey = detail.key;
+    r.detailArgs = detail.args;
     return r;
 }
 
@@ -61,11 +69,13 @@ MaintenanceResult guarded(Body body)
     try {
         return body();
     } catch (const Stopped&) {
-        return failure(QStringLiteral("stopped before it was done; nothing was changed"));
+        return failure(reason("Stopped", QStringLiteral("stopped before it was done; nothing was changed")));
+    } catch (const DetailError& e) {
+        return failure(e.detail());
     } catch (const std::exception& e) {
-        return failure(QString::fromUtf8(e.what()));
+        return failure({{}, {}, QString::fromUtf8(e.what())});   // the engine's own text
     } catch (...) {
-        return failure(QStringLiteral("unexpected failure"));
+        return failure(reason("Unexpected", QStringLiteral("unexpected failure")));
     }
 }
 
@@ -80,8 +90,8 @@ QList<TabDay> readDays(Database& db, const QString& name, const MaintenanceProgr
         TabDay d;
         d.day = TrafficStatements::dayOfRow(row);
         if (!d.day.isValid())
-            throw DatabaseError(QStringLiteral("table %1 holds a row whose Datum '%2' is no day")
-                                    .arg(shown(name), row.text(QStringLiteral("Datum"))));
+            throw DetailError(reason("RowNoDay", QStringLiteral("table %1 holds a row whose Datum '%2' is no day"),
+                                     {shown(name), row.text(QStringLiteral("Datum"))}));
         d.received = row.toDouble(QStringLiteral("received"));
         d.send = row.toDouble(QStringLiteral("send"));
         days << d;
@@ -171,7 +181,7 @@ void writeWhole(const QString& file, const QByteArray& bytes)
 {
     QString error;
     if (!replaceFile(file, bytes, false, &error))
-        throw std::runtime_error(QStringLiteral("%1 cannot be written: %2").arg(file, error).toStdString());
+        throw DetailError(reason("FileNotWritten", QStringLiteral("%1 cannot be written: %2"), {file, error}));
 }
 
 // Each skipped day is logged as the import of old did, but a file of
@@ -185,12 +195,12 @@ void logSkippedDays(const QString& file, const QList<TabSkippedDay>& skipped, qi
     const QString className = QStringLiteral("EConvertError");
     for (qsizetype i = 0; i < skipped.size() && i < kLoggedSkippedDays; ++i) {
         const TabSkippedDay& s = skipped[i];
-        LogException(QStringLiteral("'%1' is not a valid date (line %2 of %3)")
-                             .arg(s.text, QString::number(s.line), file) + where,
-                     className);
+        const QString what = s.cause == TabSkippedDay::Cause::Date ? QStringLiteral("'%1' is not a valid date (line %2 of %3)")
+                                                                   : QStringLiteral("'%1' is no byte count (line %2 of %3)");
+        LogException(what.arg(s.text, QString::number(s.line), file) + where, className);
     }
     if (skippedDays > kLoggedSkippedDays)
-        LogException(QStringLiteral("%1 more days of %2 skipped: their date lines are no dates")
+        LogException(QStringLiteral("%1 more days of %2 skipped: a date or a value of each could not be read")
                          .arg(QString::number(skippedDays - kLoggedSkippedDays), file) + where,
                      className);
 }
@@ -205,19 +215,21 @@ std::optional<MaintenanceResult> refuseTableNames(TableCommand command, const QS
     const bool intoDestination = command == TableCommand::Copy || command == TableCommand::Move
         || command == TableCommand::Import;
     const bool fromSource = command != TableCommand::Import;
+    // The window shows a refusal's own message; these texts are for the command line.
     const QString versionTable = QStringLiteral("the table \"db\" holds the database version and cannot be changed");
     if (isVersionTable(source) || (intoDestination && isVersionTable(destination)))
-        return failure(versionTable, QStringLiteral("Error28"));
+        return failure({{}, {}, versionTable}, QStringLiteral("Error28"));
     if (fromSource && source.isEmpty())
-        return failure(QStringLiteral("no table was chosen"));
+        return failure(reason("NoTable", QStringLiteral("no table was chosen")));
     if (intoDestination && destination.isEmpty())
-        return failure(QStringLiteral("no destination table was given"));
+        return failure(reason("NoDestination", QStringLiteral("no destination table was given")));
     if ((command == TableCommand::Copy || command == TableCommand::Move) && sameTableName(source, destination))
-        return failure(QStringLiteral("source and destination are the same table"), QStringLiteral("Error20"));
+        return failure({{}, {}, QStringLiteral("source and destination are the same table")}, QStringLiteral("Error20"));
     if (fromSource && command != TableCommand::Delete && TrafficStatements::isSettingsTable(source))
-        return failure(QStringLiteral("%1 is a settings table: it holds no days").arg(shown(source)));
+        return failure(reason("SourceIsSettings", QStringLiteral("%1 is a settings table: it holds no days"), {shown(source)}));
     if (intoDestination && TrafficStatements::isSettingsTable(destination))
-        return failure(QStringLiteral("%1 is a settings table name: it cannot take days").arg(shown(destination)));
+        return failure(reason("DestinationIsSettings", QStringLiteral("%1 is a settings table name: it cannot take days"),
+                              {shown(destination)}));
     return std::nullopt;
 }
 
@@ -258,7 +270,8 @@ MaintenanceResult Table_Export(Database& db, const QString& name, const QString&
     if (auto refused = refuseTableNames(TableCommand::Export, name, {}))
         return *refused;
     if (isDatabaseFile(db, file))
-        return failure(QStringLiteral("%1 is the database itself: an export cannot replace it").arg(file));
+        return failure(reason("ExportOntoDatabase", QStringLiteral("%1 is the database itself: an export cannot replace it"),
+                              {file}));
     return guarded([&] {
         const QList<TabDay> days = readDays(db, name, progress);
         writeWhole(file, formatTabFile(days));
@@ -276,19 +289,23 @@ MaintenanceResult Table_Import(Database& db, const QString& name, const QString&
         return *refused;
     return guarded([&] {
         if (!QFileInfo(file).isFile())
-            return failure(QStringLiteral("%1 is no file that can be read").arg(file));
+            return failure(reason("NoFile", QStringLiteral("%1 is no file that can be read"), {file}));
         QFile in(file);
         if (!in.open(QIODevice::ReadOnly))
-            return failure(QStringLiteral("%1 cannot be read: %2").arg(file, in.errorString()));
+            return failure(reason("FileNotRead", QStringLiteral("%1 cannot be read: %2"), {file, in.errorString()}));
         if (in.size() > kMaxTabFileBytes)
-            return failure(QStringLiteral("%1 is too large for a table file (%2 bytes)")
-                               .arg(file, QString::number(in.size())));
+            return failure(reason("FileTooLarge", QStringLiteral("%1 is too large for a table file (%2 bytes)"),
+                                  {file, QString::number(in.size())}));
         const QByteArray bytes = in.readAll();
         if (in.error() != QFileDevice::NoError)
-            return failure(QStringLiteral("%1 cannot be read: %2").arg(file, in.errorString()));
+            return failure(reason("FileNotRead", QStringLiteral("%1 cannot be read: %2"), {file, in.errorString()}));
         const TabFileContent content = parseTabFile(bytes);
         if (!content.ok)
-            return failure(QStringLiteral("%1: %2").arg(file, content.error));
+            return failure(content.lineCount >= 0
+                               ? reason("TabLines", QStringLiteral("%1: the file has %2 lines, not three for each day"),
+                                        {file, QString::number(content.lineCount)})
+                               : reason("TabNul", QStringLiteral("%1: the file holds a NUL byte: it is no table file"),
+                                        {file}));
         logSkippedDays(file, content.skipped, content.skippedDays);
 
         Database::Transaction transaction(db);
@@ -313,5 +330,10 @@ MaintenanceResult runTableRequest(Database& db, const TableRequest& request, con
     case TableCommand::Export: return Table_Export(db, request.source, request.file, progress);
     case TableCommand::Import: return Table_Import(db, request.destination, request.file, progress);
     }
-    return failure(QStringLiteral("unknown command"));
+    return failure(reason("Unexpected", QStringLiteral("unknown command")));
+}
+
+DetailText failureDetail(const MaintenanceResult& result)
+{
+    return {result.detailKey, result.detailArgs, result.detail};
 }

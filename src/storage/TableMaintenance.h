@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/DetailText.h"
 #include "storage/TabFile.h"
 
 #include <QList>
@@ -24,11 +25,16 @@ struct MaintenanceResult
     // table "db", "Error20" for a table onto itself. Empty otherwise: the
     // command's own failure message applies.
     QString refusalKey;
-    QString detail;                // why it failed; empty on success
+    QString detail;                // why it failed, in English (command line, log); empty on success
+    QString detailKey;             // the same as a text of section "Details"; empty for an engine's own text
+    QStringList detailArgs;
     qint64 days = 0;               // days deleted, merged, written or read in
     QList<TabSkippedDay> skipped;  // import: the first days whose date line is no date
     qint64 skippedDays = 0;        // import: all of them
 };
+
+// Why it failed as the window shows it: the language text, or the engine's own.
+DetailText failureDetail(const MaintenanceResult& result);
 
 // The table that holds the database version ("db", in any case of its letters).
 bool isVersionTable(const QString& name);

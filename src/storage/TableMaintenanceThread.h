@@ -29,6 +29,8 @@ public:
     // Asks a running operation to stop, which then changes nothing (unless it
     // was already committing), and waits for its thread. No signal follows.
     void stop();
+    // Whether a stop was asked for since the last start; safe from any thread.
+    bool stopping() const { return m_stop; }
 
 signals:
     void progress(qint64 done, qint64 total);

@@ -27,8 +27,9 @@ TableMessage tableResultMessage(const TSprache& sprache, TableCommand command, c
     if (result.ok)
         return {false, head + sprache.error(QStringLiteral("Error24"))};
     QString text = head + sprache.error(failureKey(command));
-    if (!result.detail.isEmpty())
-        text += QLatin1Char('\n') + result.detail;
+    const QString detail = failureDetail(result).in(sprache);
+    if (!detail.isEmpty())
+        text += QLatin1Char('\n') + detail;
     return {true, text};
 }
 

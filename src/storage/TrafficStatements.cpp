@@ -56,13 +56,29 @@ void createTrafficTableIfMissing(Database& db, const QString& index)
     db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (Datum DATE, received REAL, send REAL)").arg(q(index)));
 }
 
-void createSettingsTable(Database& db, const QString& index)
+namespace {
+
+void createSettings(Database& db, const QString& index, bool ifMissing)
 {
-    db.exec(QStringLiteral("CREATE TABLE %1 (anzeigen CHAR(2), maxspeed REAL, links SMALLINT, "
+    db.exec(QStringLiteral("CREATE TABLE %1%2 (anzeigen CHAR(2), maxspeed REAL, links SMALLINT, "
                            "oben SMALLINT, \"höhe\" SMALLINT, breite SMALLINT, ontop SMALLINT, "
                            "tranz SMALLINT, tranz_wert SMALLINT, bericht SMALLINT, "
                            "forecolor INTEGER, backcolor INTEGER, sendgraph INTEGER, recvgraph INTEGER)")
-                .arg(q(settingsTableName(index))));
+                .arg(ifMissing ? QStringLiteral("IF NOT EXISTS ") : QString(), q(settingsTableName(index))));
+}
+
+} // namespace
+
+void createSettingsTable(Database& db, const QString& index) { createSettings(db, index, false); }
+
+bool probeSettingsTable(Database& db, const QString& index)
+{
+    try {
+        db.query(QStringLiteral("SELECT * FROM %1 LIMIT 1").arg(q(settingsTableName(index))));
+        return true;
+    } catch (const DatabaseError&) {
+        return false;
+    }
 }
 
 void insertSettingsRow(Database& db, const QString& index, const SettingsRow& row)
@@ -86,6 +102,7 @@ void writeSettings(Database& db, const QString& index, const SettingsRow& row)
     for (const QString& column : settingsColumns())
         assignments << q(column) + QStringLiteral(" = ?");
     Database::Transaction transaction(db);
+    createSettings(db, index, true);
     const qint64 changed = db.exec(QStringLiteral("UPDATE %1 SET %2")
                                        .arg(q(settingsTableName(index)), assignments.join(QStringLiteral(", "))),
                                    settingsValues(row));

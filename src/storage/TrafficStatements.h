@@ -25,11 +25,14 @@ bool probeTrafficTable(Database& db, const QString& index);
 void createTrafficTable(Database& db, const QString& index);
 void createTrafficTableIfMissing(Database& db, const QString& index);
 void createSettingsTable(Database& db, const QString& index);
+// True when the entry's settings table can be read (it exists); never throws.
+bool probeSettingsTable(Database& db, const QString& index);
 void insertSettingsRow(Database& db, const QString& index, const SettingsRow& row);
 
 // The first row of the settings table; throws when the table has none.
 DbRow readSettings(Database& db, const QString& index);
-// Writes the settings row; a table that lost its row gets it back.
+// Writes the settings row; a table that lost its row gets it back, and a
+// table deleted by hand is made again.
 void writeSettings(Database& db, const QString& index, const SettingsRow& row);
 
 std::optional<DbRow> findDay(Database& db, const QString& index, const QDate& day);

@@ -1,7 +1,9 @@
 #include "update/CurlHttpClient.h"
 
+#include <QElapsedTimer>
 #include <QIODevice>
 #include <QMutexLocker>
+#include <QUrl>
 
 #include <curl/curl.h>
 #include <sys/socket.h>
@@ -9,6 +11,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 
 struct CurlHttpClient::Transfer
 {
@@ -21,9 +24,13 @@ struct CurlHttpClient::Transfer
     // File GET.
     QIODevice* sink = nullptr;
     const HttpProgress* progress = nullptr;
+    const RoomCheck* room = nullptr;
+    qint64 maxFileBytes = 0;
     QString writeError;
     bool begun = false;
     qint64 received = 0;
+    qint64 announced = -1;   // Content-Length of the last answer, read here: libcurl is told to ignore it
+    std::optional<HttpError> refusal;
     QByteArray statusLine;   // of the last answer, for the failure text
 };
 
@@ -37,6 +44,18 @@ long responseCode(CURL* curl)
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     return status;
 }
+
+// A server's status line for a message: one line of printable text, short.
+QByteArray printable(const QByteArray& line)
+{
+    QByteArray out = line.left(200);
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < ' ' || c == 0x7f)
+            c = '?';
+    return out;
+}
+
+bool isHttps(const QString& url) { return QUrl(url).scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0; }
 
 } // namespace
 
@@ -60,10 +79,32 @@ struct CurlCallbacks
         }
         if (!t->begun) {
             t->begun = true;
-            curl_off_t length = -1;
-            curl_easy_getinfo(t->curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+            if (t->announced > t->maxFileBytes) {
+                t->refusal.emplace(QStringLiteral("Der Server kündigte %1 Bytes an, mehr als die erlaubten %2.")
+                                       .arg(t->announced).arg(t->maxFileBytes).toStdString(),
+                                   HttpError::Kind::TooLarge);
+                return 0;
+            }
+            const qint64 needed = t->announced >= 0 ? t->announced : t->maxFileBytes;
+            if (*t->room && !(*t->room)(needed)) {
+                t->refusal.emplace(QStringLiteral("Für %1 Bytes ist nicht genug Platz frei.").arg(needed).toStdString(),
+                                   HttpError::Kind::NoRoom);
+                return 0;
+            }
             if (t->progress->begin)
-                t->progress->begin(length < 0 ? -1 : static_cast<qint64>(length));
+                t->progress->begin(t->announced);
+        }
+        // Nothing beyond the bound reaches the file.
+        if (t->received + static_cast<qint64>(n) > (t->announced >= 0 ? t->announced : t->maxFileBytes)) {
+            if (t->announced >= 0)
+                t->refusal.emplace(QStringLiteral("Der Server sendet mehr als die angekündigten %1 Bytes.")
+                                       .arg(t->announced).toStdString(),
+                                   HttpError::Kind::LongerThanAnnounced);
+            else
+                t->refusal.emplace(QStringLiteral("Die Datei ist länger als die erlaubten %1 Bytes.")
+                                       .arg(t->maxFileBytes).toStdString(),
+                                   HttpError::Kind::TooLarge);
+            return 0;
         }
         if (t->sink->write(data, static_cast<qint64>(n)) != static_cast<qint64>(n)) {
             t->writeError = t->sink->errorString();
@@ -79,8 +120,14 @@ struct CurlCallbacks
     {
         auto* t = static_cast<CurlHttpClient::Transfer*>(userdata);
         const QByteArray line(data, static_cast<qsizetype>(size * count));
-        if (line.startsWith("HTTP/"))
-            t->statusLine = line.trimmed();
+        if (line.startsWith("HTTP/")) {
+            t->statusLine = printable(line.trimmed());
+            t->announced = -1;
+        } else if (line.toLower().startsWith("content-length:")) {
+            bool ok = false;
+            const qint64 length = line.mid(15).trimmed().toLongLong(&ok);
+            t->announced = ok && length >= 0 ? length : -1;
+        }
         return size * count;
     }
 
@@ -114,8 +161,8 @@ struct CurlCallbacks
     }
 };
 
-CurlHttpClient::CurlHttpClient(const HttpTimeouts& timeouts)
-    : m_timeouts(timeouts)
+CurlHttpClient::CurlHttpClient(const HttpOptions& options)
+    : m_options(options)
 {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -156,11 +203,18 @@ QByteArray CurlHttpClient::getText(const QString& url, qint64 maxBytes)
     return t.text;
 }
 
-void CurlHttpClient::getToFile(const QString& url, QIODevice& sink, const HttpProgress& progress)
+void CurlHttpClient::getToFile(const QString& url, QIODevice& sink, const HttpProgress& progress,
+                               const RoomCheck& room)
 {
+    // The program the updater starts must not come over a plain connection.
+    if (!isHttps(url))
+        throw HttpError(QStringLiteral("Die Adresse %1 ist keine https-Adresse.").arg(url.left(200)).toStdString(),
+                        HttpError::Kind::NotHttps);
     Transfer t;
     t.sink = &sink;
     t.progress = &progress;
+    t.room = &room;
+    t.maxFileBytes = m_options.maxFileBytes;
     perform(url, t);
     if (progress.end)
         progress.end();
@@ -175,6 +229,10 @@ void CurlHttpClient::perform(const QString& url, Transfer& t)
         throw HttpError("libcurl konnte nicht gestartet werden.");
     const std::unique_ptr<curl_slist, void (*)(curl_slist*)> headers(
         curl_slist_append(nullptr, acceptHeader()), curl_slist_free_all);
+    // The body of a download ends with the connection, so that a server sending
+    // more than it announced is seen instead of cut off unnoticed.
+    if (t.sink && !curl_slist_append(headers.get(), "Connection: close"))
+        throw HttpError("libcurl konnte nicht gestartet werden.");
     t.curl = curl.get();
     t.client = this;
     char errorBuffer[CURL_ERROR_SIZE] = {};
@@ -183,13 +241,16 @@ void CurlHttpClient::perform(const QString& url, Transfer& t)
     const QByteArray proxyServer = proxy.server.toUtf8();
     const QByteArray proxyUser = proxy.authenticate.toUtf8();
     const QByteArray proxyPassword = proxy.password.toUtf8();
+    const QByteArray caFile = m_options.caFile.toUtf8();
+    // A redirect may not leave https; a download starts on https only.
+    const bool https = isHttps(url);
 
     CURL* c = curl.get();
     curl_easy_setopt(c, CURLOPT_URL, address.constData());
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, t.sink ? "https" : "http,https");
+    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, https ? "https" : "http,https");
     curl_easy_setopt(c, CURLOPT_USERAGENT, userAgent());
     curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
@@ -197,11 +258,18 @@ void CurlHttpClient::perform(const QString& url, Transfer& t)
     curl_easy_setopt(c, CURLOPT_TCP_NODELAY, 1L);
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_timeouts.connectMs));
+    if (!caFile.isEmpty())
+        curl_easy_setopt(c, CURLOPT_CAINFO, caFile.constData());
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_options.connectMs));
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>(m_timeouts.stallSeconds));
-    if (!t.sink)
-        curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(m_timeouts.textTotalMs));
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>(m_options.stallSeconds));
+    // A server that drips a byte now and then never stalls: the whole transfer has a deadline.
+    const int deadlineMs = t.sink ? m_options.fileTotalMs : m_options.textTotalMs;
+    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(deadlineMs));
+    if (t.sink) {
+        curl_easy_setopt(c, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+        curl_easy_setopt(c, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+    }
     // An empty proxy also keeps the environment's proxy variables out.
     curl_easy_setopt(c, CURLOPT_PROXY, proxyServer.constData());
     curl_easy_setopt(c, CURLOPT_NOPROXY, "");
@@ -224,21 +292,33 @@ void CurlHttpClient::perform(const QString& url, Transfer& t)
     curl_easy_setopt(c, CURLOPT_CLOSESOCKETFUNCTION, &CurlCallbacks::closeSocket);
     curl_easy_setopt(c, CURLOPT_CLOSESOCKETDATA, this);
 
+    QElapsedTimer elapsed;
+    elapsed.start();
     const CURLcode code = curl_easy_perform(c);
     if (m_aborted)
         throw HttpError("Die Verbindung wurde getrennt.");
+    if (t.refusal)
+        throw *t.refusal;
     if (t.tooLong)
         throw HttpError(QStringLiteral("Die Antwort des Servers ist länger als %1 Bytes.")
                             .arg(t.maxBytes).toStdString());
     if (!t.writeError.isEmpty())
         throw HttpError(QStringLiteral("Die Datei konnte nicht geschrieben werden: %1").arg(t.writeError).toStdString());
-    if (code != CURLE_OK)
-        throw HttpError(errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));
+    if (code != CURLE_OK) {
+        const std::string what = errorBuffer[0] ? errorBuffer : curl_easy_strerror(code);
+        if (code == CURLE_OPERATION_TIMEDOUT && elapsed.elapsed() >= deadlineMs)
+            throw HttpError(what, HttpError::Kind::Deadline);
+        // Every scheme but https is refused only for a download or after an https start: a redirect left it.
+        if (code == CURLE_UNSUPPORTED_PROTOCOL && (t.sink || https))
+            throw HttpError(what, HttpError::Kind::NotHttps);
+        throw HttpError(what);
+    }
     if (!successful(responseCode(c)))
         throw HttpError(t.statusLine.isEmpty() ? QByteArray("HTTP " + QByteArray::number(responseCode(c))).toStdString()
                                                 : t.statusLine.toStdString());
-    curl_off_t announced = -1;
-    curl_easy_getinfo(c, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+    curl_off_t announced = t.announced;
+    if (!t.sink)
+        curl_easy_getinfo(c, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
     const qint64 received = t.sink ? t.received : t.text.size();
     if (announced >= 0 && received != announced)
         throw HttpError(QStringLiteral("Der Server kündigte %1 Bytes an, es kamen %2.")

@@ -20,12 +20,37 @@ struct ProxySettings
     bool operator==(const ProxySettings&) const = default;
 };
 
-// A transfer that did not deliver the whole body of a 2xx answer.
+// A transfer that did not deliver the whole body of a 2xx answer. what() is
+// the text for the log; kind() tells the window which language text to show.
 class HttpError : public std::runtime_error
 {
 public:
-    using std::runtime_error::runtime_error;
+    enum class Kind {
+        Failed,            // the connection, the server's status or the engine: what() says
+        TooLarge,          // longer than the largest download allowed
+        LongerThanAnnounced,
+        Deadline,          // the whole transfer took too long
+        NoRoom,            // not enough free space for it
+        NotHttps,          // the address, or a redirect, is not https
+    };
+    explicit HttpError(const std::string& what, Kind kind = Kind::Failed)
+        : std::runtime_error(what)
+        , m_kind(kind)
+    {
+    }
+    Kind kind() const { return m_kind; }
+
+private:
+    Kind m_kind;
 };
+
+// The largest download taken, announced or not: an update is a few megabytes.
+constexpr qint64 kMaxDownloadBytes = qint64(512) * 1024 * 1024;
+
+// Asked once before the first byte of a download is written, with the bytes
+// it may come to: the announced length, or the largest download allowed when
+// none is announced. False refuses the download (HttpError::Kind::NoRoom).
+using RoomCheck = std::function<bool(qint64 bytes)>;
 
 // What a download reports while it runs; every member may be empty.
 struct HttpProgress
@@ -48,9 +73,13 @@ public:
     // The body of a GET. Throws HttpError on any failure, on a status other
     // than 2xx, and on a body longer than `maxBytes`.
     virtual QByteArray getText(const QString& url, qint64 maxBytes) = 0;
-    // Streams the body of a GET into `sink`. Throws HttpError as getText does,
-    // and when fewer bytes arrive than the server announced.
-    virtual void getToFile(const QString& url, QIODevice& sink, const HttpProgress& progress) = 0;
+    // Streams the body of a GET into `sink`, only from an https address and
+    // never through a redirect to another scheme. Throws HttpError as getText
+    // does, when the bytes that arrive are not the bytes the server announced,
+    // when there are more than the client's limit, when the whole transfer
+    // outlasts its deadline, and when `room` refuses.
+    virtual void getToFile(const QString& url, QIODevice& sink, const HttpProgress& progress,
+                           const RoomCheck& room = {}) = 0;
 
     // Ends the running transfer and makes every later one fail at once,
     // until clearAbort(). Safe from any thread.

@@ -6,6 +6,7 @@
 #include "update/UpdateAddresses.h"
 
 #include <QFile>
+#include <QStorageInfo>
 
 #include <cstdio>
 #include <unistd.h>
@@ -20,13 +21,17 @@ const QString kDownloadPrefix =
 
 // Writes the body to `part`; an empty message means success.
 QString download(HttpClient& http, const QString& address, const QString& part, const HttpProgress& progress,
-                 QString& className)
+                 const RoomCheck& room, QString& className, HttpError::Kind& kind)
 {
     QFile file(part);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return file.errorString();
     try {
-        http.getToFile(address, file, progress);
+        http.getToFile(address, file, progress, room);
+    } catch (const HttpError& e) {
+        className = exceptionClassName(e);
+        kind = e.kind();
+        return QString::fromUtf8(e.what());
     } catch (const std::exception& e) {
         className = exceptionClassName(e);
         return QString::fromUtf8(e.what());
@@ -42,8 +47,14 @@ QString download(HttpClient& http, const QString& address, const QString& part, 
 
 } // namespace
 
+qint64 freeSpaceOf(const QString& folder)
+{
+    const QStorageInfo volume(folder);
+    return volume.isValid() ? volume.bytesAvailable() : -1;
+}
+
 UpdateDownloadOutcome UpdateHerunterladen(HttpClient& http, const QString& listAddress, const QString& folder,
-                                          const HttpProgress& progress)
+                                          const HttpProgress& progress, const FreeSpace& freeSpace)
 {
     UpdateDownloadOutcome out;
     QString className = QStringLiteral("Exception");
@@ -75,7 +86,11 @@ UpdateDownloadOutcome UpdateHerunterladen(HttpClient& http, const QString& listA
     // An older download must not pass for this one if this one fails.
     QFile::remove(target);
     className = QStringLiteral("Exception");
-    out.message = download(http, out.downloadAddress, part, progress, className);
+    const RoomCheck room = [&](qint64 bytes) {
+        const qint64 free = freeSpace ? freeSpace(folder) : -1;
+        return free >= 0 && bytes <= free - kDownloadSpaceReserve;
+    };
+    out.message = download(http, out.downloadAddress, part, progress, room, className, out.failure);
     if (out.message.isEmpty() && std::rename(QFile::encodeName(part).constData(), QFile::encodeName(target).constData()) != 0)
         out.message = QStringLiteral("Die Datei %1 konnte nicht angelegt werden.").arg(target);
     if (!out.message.isEmpty()) {

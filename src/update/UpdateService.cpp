@@ -33,6 +33,20 @@ const char* statusKey(int result)
     }
 }
 
+// Why a download was refused, in the user's language; the engine's own text for the rest.
+const char* failureKey(HttpError::Kind kind)
+{
+    switch (kind) {
+    case HttpError::Kind::TooLarge: return "Update12";
+    case HttpError::Kind::LongerThanAnnounced: return "Update13";
+    case HttpError::Kind::Deadline: return "Update14";
+    case HttpError::Kind::NoRoom: return "Update15";
+    case HttpError::Kind::NotHttps: return "Update16";
+    case HttpError::Kind::Failed: break;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 UpdateService::UpdateService(HttpClient& http, TVerInfo& verInfo, const TSprache& sprache, const Clock& clock,
@@ -197,7 +211,10 @@ void UpdateService::onDownloaded(const UpdateDownloadOutcome& outcome)
         emit statusChanged(errorText("Error39"));
         break;
     case UpdateDownloadOutcome::Failed:
-        emit statusChanged(errorText("Error40") + QLatin1Char(' ') + outcome.message);
+        if (const char* key = failureKey(outcome.failure))
+            emit statusChanged(errorText("Error40") + QLatin1Char(' ') + updateText(key));
+        else
+            emit statusChanged(errorText("Error40") + QLatin1Char(' ') + outcome.message);
         emit updateButtonDisabled();
         break;
     case UpdateDownloadOutcome::Done:

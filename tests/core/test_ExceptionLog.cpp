@@ -43,10 +43,12 @@ protected:
     FakeClock clock{QDateTime(QDate(2026, 3, 7), QTime(9, 5, 4))};
 };
 
-TEST_F(ExceptionLogTest, ShortBlockIsWrittenLineByLineIntoTheProgramFolder)
+TEST_F(ExceptionLogTest, ShortBlockIsAppendedLineByLineToTheLogInTheProgramFolder)
 {
     home.write(QStringLiteral("error.txt"), "earlier entry\n");
     LogException(QStringLiteral("Kaputt: 100% %1 \"x\""), QStringLiteral("DatabaseError"));
+    EXPECT_EQ(QDir(home.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("error.txt")})
+        << "no file but the log";
 
     const QStringList expected{
         QStringLiteral("earlier entry"),
@@ -62,6 +64,8 @@ TEST_F(ExceptionLogTest, ShortBlockIsWrittenLineByLineIntoTheProgramFolder)
         QStringLiteral(" "),
     };
     EXPECT_EQ(logLines(), expected);
+    // Each line ends in LF alone, the last one too; the earlier entry is kept as it was.
+    EXPECT_EQ(home.read(QStringLiteral("error.txt")), (expected.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
 }
 
 TEST_F(ExceptionLogTest, ExceptionObjectGivesItsMessageAfterThePrefixAndItsClassName)

@@ -151,6 +151,33 @@ TEST(Provisioning, MissingTrafficTableBesideItsSettingsTableIsRecreatedWithError
     EXPECT_TRUE(restarted.anzeigen_graph);
 }
 
+TEST(Provisioning, MissingSettingsTableBesideItsTrafficTableIsMadeAgainWithItsDefaults)
+{
+    TempHome home;
+    Database db(Database::programDatabasePath());
+    SampleContext context;
+    const IfRow row = ifRow(11, 6, 100000000);
+    TNic nic(&context);
+    nic.setIdentity(row, false);
+    nic.setDatabase(&db);
+    provisionEntry(db, nic, &row);
+    const QVariantList defaults = settingsValues(db, QStringLiteral("0000000b"));
+    ASSERT_FALSE(defaults.isEmpty());
+    TrafficStatements::insertDay(db, QStringLiteral("0000000b"), QDate(2026, 1, 1), 5, 6);
+    TrafficStatements::dropTable(db, QStringLiteral("0000000b_einstellungen"));
+
+    TNic restarted(&context);
+    restarted.setIdentity(row, false);
+    restarted.setDatabase(&db);
+    const ProvisioningResult result = provisionEntry(db, restarted, &row);
+    EXPECT_FALSE(result.tablesCreated) << "the traffic table was there";
+    EXPECT_TRUE(result.warnings.isEmpty());
+    EXPECT_TRUE(result.settingsLoaded);
+    EXPECT_EQ(settingsValues(db, QStringLiteral("0000000b")), defaults);
+    EXPECT_EQ(restarted.maxspeed, 12500000);
+    EXPECT_EQ(TrafficStatements::allDays(db, QStringLiteral("0000000b")).size(), 1) << "its days kept";
+}
+
 TEST(Provisioning, UnusableDatabaseGivesBothWarningsAndStaysUntouched)
 {
     TempHome home;

@@ -246,8 +246,26 @@ TEST_F(TNicStorageTest, UnreadableSettingsFailSilentlyAndKeepWhatWasRead)
     noTable.Index = QStringLiteral("dfu");
     noTable.setDatabase(&db);
     EXPECT_FALSE(noTable.load_settings());
-    EXPECT_FALSE(noTable.save_settings());
-    EXPECT_EQ(db.userTables().size(), 3) << "save_settings creates no table";
+    EXPECT_EQ(logEntries(), 0);
+}
+
+TEST_F(TNicStorageTest, SettingsTableDeletedByHandIsMadeAgainBySavingAndKeepsTheDays)
+{
+    nic.set_gesamt_received(100);
+    ASSERT_TRUE(nic.save_traffic(0));
+    TrafficStatements::dropTable(db, QStringLiteral("0000000b_einstellungen"));
+    EXPECT_FALSE(TrafficStatements::probeSettingsTable(db, nic.Index));
+    nic.links = 42;
+    nic.anzeigen_live = false;
+    ASSERT_TRUE(nic.save_settings());
+    EXPECT_TRUE(TrafficStatements::probeSettingsTable(db, nic.Index));
+    TNic fresh(&context);
+    fresh.Index = nic.Index;
+    fresh.setDatabase(&db);
+    ASSERT_TRUE(fresh.load_settings());
+    EXPECT_EQ(fresh.links, 42);
+    EXPECT_FALSE(fresh.anzeigen_live);
+    EXPECT_EQ(days().size(), 1) << "the traffic table is not touched";
 }
 
 TEST_F(TNicStorageTest, SettingsTableThatLostItsRowGetsItBack)

@@ -304,13 +304,15 @@ TEST_F(BerichtDocumentTest, FailuresEndTheRunAndKeepTheEarlierReport)
     };
     const std::vector<Case> cases = {
         {"a value that is no number",
-         [&] { storeTrafficRows(dbPath(), "00000003", {{"2026-05-01", QStringLiteral("12abc"), 5.0}}); }, "12abc"},
+         [&] { storeTrafficRows(dbPath(), "00000003", {{"2026-05-01", QStringLiteral("12abc"), 5.0}}); },
+         "enthält „12abc“ als received vom 2026-05-01; das ist keine Zahl."},
         {"a missing table", [&] { adapters[2].index = QStringLiteral("0000000f"); }, "0000000f"},
         {"a date that is no date", [&] { storeTrafficRows(dbPath(), "00000003", {{"01.05.2026", 1.0, 5.0}}); },
-         "01.05.2026"},
-        {"an empty path", [&] { options.path.clear(); }, "no file name"},
-        {"a folder that does not exist", [&] { options.path = home.file("missing/bericht.htm"); }, "missing"},
-        {"a path that is a folder", [&] { options.path = home.folder(); }, "folder"},
+         "enthält eine Zeile, deren Datum „01.05.2026“ kein Tag ist."},
+        {"an empty path", [&] { options.path.clear(); }, "Für den Bericht ist kein Dateiname angegeben."},
+        {"a folder that does not exist", [&] { options.path = home.file("missing/bericht.htm"); },
+         "konnte nicht geschrieben werden"},
+        {"a path that is a folder", [&] { options.path = home.folder(); }, "Sie ist ein Ordner."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -358,7 +360,8 @@ TEST_F(BerichtDocumentTest, AReportNeverReplacesTheDatabaseItReads)
         Database db(dbPath(), Database::readOnlyOptions()); // as the window and the command line read it
         EXPECT_FALSE(runBericht(db, adapters, options, sprache, clock, sink));
         ASSERT_FALSE(sink.lines.isEmpty());
-        EXPECT_TRUE(sink.lines.last().contains("database")) << sink.lines.last().toStdString();
+        EXPECT_TRUE(sink.lines.last().endsWith("Sie ist die Verkehrsdatenbank, aus der der Bericht liest."))
+            << sink.lines.last().toStdString();
     }
     EXPECT_EQ(home.read("Datenbank.mdb"), before);
     EXPECT_FALSE(QFileInfo::exists(dbPath() + "-journal"));

@@ -155,6 +155,34 @@ TEST_F(CounterCacheTest, LaterDayBookingThatFailsIsKeptPendingNotLost)
     EXPECT_EQ(days(b), (QList<DayValues>{{kFileDay, 40, 30}}));
 }
 
+TEST_F(CounterCacheTest, AnAbsentAdaptersGroupForADayItStillOwesIsNotBookedAgain)
+{
+    TNic* a = adapter(2);
+    TNic* gone = adapter(3);   // its interface is gone at the next start: no entry then
+    setTotals(a, 10, 20);
+    setTotals(gone, 30, 40);
+    ASSERT_TRUE(CounterCache::write(path, {a, gone}, kFileDay));
+    // Later that day a booking of the same running totals failed: it is owed, and holds these bytes.
+    pending.addAbsent(gone->Index, kFileDay, 45, 35);
+    const QByteArray owedBefore = pending.content();
+
+    CounterCache::Owners owners;
+    owners.indexes = {a->Index, gone->Index};
+    owners.database = &db;
+    const QDate later = kFileDay.addDays(1);
+    EXPECT_EQ(CounterCache::read(path, {a}, later, pending, nullptr, &owners), CounterCache::Restored);
+    EXPECT_EQ(owners.bookedAbsent, 1);
+    EXPECT_EQ(days(a), (QList<DayValues>{{kFileDay, 20, 10}}));
+    EXPECT_TRUE(days(gone).isEmpty()) << "the day is owed already: booking the group too would count it twice";
+    EXPECT_EQ(pending.content(), owedBefore) << "owed once, as before";
+
+    // Without anything owed the group is booked under the file's day.
+    PendingBookings nothingOwed;
+    EXPECT_EQ(CounterCache::read(path, {a}, later, nothingOwed, nullptr, &owners), CounterCache::Restored);
+    EXPECT_EQ(days(gone), (QList<DayValues>{{kFileDay, 40, 30}}));
+    EXPECT_TRUE(nothingOwed.isEmpty());
+}
+
 TEST_F(CounterCacheTest, GroupsAreMatchedByOrderNotByTheirNumbers)
 {
     TNic* a = adapter(2);

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 class PeriodListTest : public ::testing::Test
@@ -63,14 +66,43 @@ TEST(OwnRangePeriods, EachStartsTheMonthBeforeAndTheLastStartsBeforeTheLastRowsM
 
 TEST(OwnRangePeriods, NovemberEndsInDecemberAndDecemberInJanuaryOfTheNextYear)
 {
-    const auto periods = ownRangePeriods(QDate(2026, 12, 5), QDate(2027, 1, 20), 1, 28);
+    const auto periods = ownRangePeriods(QDate(2026, 12, 5), QDate(2027, 1, 20), 2, 1);
     ASSERT_EQ(periods.size(), 2u);
-    EXPECT_EQ(periods[0].start, QDate(2026, 11, 1));
-    EXPECT_EQ(periods[0].end, QDate(2026, 12, 28));
-    EXPECT_EQ(periods[1].start, QDate(2026, 12, 1));
-    EXPECT_EQ(periods[1].end, QDate(2027, 1, 28));
-    // Rows within one month still make the one period that holds them.
-    EXPECT_EQ(ownRangePeriods(QDate(2027, 1, 3), QDate(2027, 1, 9), 1, 28).size(), 1u);
+    EXPECT_EQ(periods[0].start, QDate(2026, 11, 2));
+    EXPECT_EQ(periods[0].end, QDate(2026, 12, 1));
+    EXPECT_EQ(periods[1].start, QDate(2026, 12, 2));
+    EXPECT_EQ(periods[1].end, QDate(2027, 1, 1));
+}
+
+TEST(OwnRangePeriods, ToDayNotBeforeFromDayKeepsEachPeriodInItsMonthSoNoDayCountsTwice)
+{
+    const struct
+    {
+        QDate first;
+        QDate last;
+        int fromDay;
+        int toDay;
+        std::vector<std::pair<QDate, QDate>> periods;
+    } cases[] = {
+        {QDate(2026, 12, 5), QDate(2027, 1, 20), 1, 28,   // the defaults
+         {{QDate(2026, 12, 1), QDate(2026, 12, 28)}, {QDate(2027, 1, 1), QDate(2027, 1, 28)}}},
+        // Rows within one month still make the one period that holds them.
+        {QDate(2027, 1, 3), QDate(2027, 1, 9), 1, 28, {{QDate(2027, 1, 1), QDate(2027, 1, 28)}}},
+        {QDate(2026, 3, 3), QDate(2026, 5, 20), 10, 10,
+         {{QDate(2026, 3, 10), QDate(2026, 3, 10)}, {QDate(2026, 4, 10), QDate(2026, 4, 10)},
+          {QDate(2026, 5, 10), QDate(2026, 5, 10)}}},
+    };
+    for (const auto& c : cases) {
+        const auto periods = ownRangePeriods(c.first, c.last, c.fromDay, c.toDay);
+        ASSERT_EQ(periods.size(), c.periods.size()) << c.fromDay << "-" << c.toDay;
+        for (size_t i = 0; i < periods.size(); ++i) {
+            EXPECT_EQ(periods[i].start, c.periods[i].first) << i;
+            EXPECT_EQ(periods[i].end, c.periods[i].second) << i;
+            if (i > 0) {
+                EXPECT_LT(periods[i - 1].end, periods[i].start) << "periods overlap";
+            }
+        }
+    }
 }
 
 TEST(OwnRangePeriods, DaysOutsideOneToTwentyEightAreKeptInside)
@@ -83,7 +115,8 @@ TEST(OwnRangePeriods, DaysOutsideOneToTwentyEightAreKeptInside)
     EXPECT_EQ(ownRangeDay(QStringLiteral("99999999999"), 1), 1);
     EXPECT_EQ(ownRangeDay(QStringLiteral("15"), 1), 15);
     const auto periods = ownRangePeriods(QDate(2026, 3, 3), QDate(2026, 4, 3), ownRangeDay("0", 1), ownRangeDay("31", 28));
-    EXPECT_EQ(periods[0].start, QDate(2026, 2, 1));
+    ASSERT_EQ(periods.size(), 2u);
+    EXPECT_EQ(periods[0].start, QDate(2026, 3, 1));
     EXPECT_EQ(periods[0].end, QDate(2026, 3, 28));
 }
 

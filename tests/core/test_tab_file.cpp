@@ -60,7 +60,7 @@ TEST(TabFile, ByteCountsAreWrittenToTheLastDigit)
     EXPECT_EQ(byteCountText(0.5), "0.5");
 }
 
-TEST(TabFile, AFileThatIsNotThreeLinesPerDayOrHoldsNoNumbersIsRefusedWhole)
+TEST(TabFile, AFileThatIsNotThreeLinesPerDayOrHoldsANulByteIsRefusedWhole)
 {
     const struct
     {
@@ -70,20 +70,43 @@ TEST(TabFile, AFileThatIsNotThreeLinesPerDayOrHoldsNoNumbersIsRefusedWhole)
         {"3n+1 lines", "12/08/2026\r\n1\r\n2\r\n12/09/2026\r\n"},
         {"3n+2 lines", "12/08/2026\r\n1\r\n2\r\n12/09/2026\r\n3\r\n"},
         {"an empty line at the end", "12/08/2026\r\n1\r\n2\r\n\r\n"},
-        {"garbage value", "12/08/2026\r\n1\r\n2\r\n12/09/2026\r\nlots\r\n2\r\n"},
-        {"negative value", "12/08/2026\r\n-1\r\n2\r\n"},
-        {"empty value", "12/08/2026\r\n\r\n2\r\n"},
-        {"infinite value", "12/08/2026\r\n1e999\r\n2\r\n"},
-        {"two numbers on a line", "12/08/2026\r\n1 2\r\n2\r\n"},
         {"NUL byte", QByteArray("12/08/2026\r\n1\0\r\n2\r\n", 17)},
-        {"binary without NUL", "\x89PNG\r\n\x1a\n\xff\xfe\r\n"},
-        {"a date line and values swapped", "4096\r\n12/08/2026\r\n512\r\n"},
     };
     for (const auto& c : cases) {
         const TabFileContent content = parseTabFile(c.bytes);
         EXPECT_FALSE(content.ok) << c.what;
         EXPECT_FALSE(content.error.isEmpty()) << c.what;
         EXPECT_TRUE(content.days.isEmpty()) << c.what;
+    }
+}
+
+TEST(TabFile, ADayWithAValueThatIsNoByteCountIsSkippedAndTheOthersRead)
+{
+    using C = TabSkippedDay::Cause;
+    const TabDay before{QDate(2026, 12, 7), 7, 8};
+    const TabDay after{QDate(2026, 12, 10), 9, 10};
+    const struct
+    {
+        const char* what;
+        QByteArray day;
+        TabSkippedDay skipped;
+    } cases[] = {
+        {"garbage value", "12/09/2026\r\nlots\r\n2\r\n", {5, "lots", C::ByteCount}},
+        {"negative value", "12/08/2026\r\n-1\r\n2\r\n", {5, "-1", C::ByteCount}},
+        {"empty value", "12/08/2026\r\n\r\n2\r\n", {5, "", C::ByteCount}},
+        {"infinite value", "12/08/2026\r\n1e999\r\n2\r\n", {5, "1e999", C::ByteCount}},
+        {"two numbers on a line", "12/08/2026\r\n1 2\r\n2\r\n", {5, "1 2", C::ByteCount}},
+        {"garbage sent value", "12/08/2026\r\n1\r\nzwei\r\n", {6, "zwei", C::ByteCount}},
+        {"a date line and values swapped", "4096\r\n12/08/2026\r\n512\r\n", {4, "4096", C::Date}},
+        {"binary without NUL", "\x89PNG\r\n\x1a\n\xff\xfe\r\n", {4, "\x89PNG", C::Date}},
+    };
+    for (const auto& c : cases) {
+        const TabFileContent content = parseTabFile("12/07/2026\r\n7\r\n8\r\n" + c.day + "12/10/2026\r\n9\r\n10\r\n");
+        ASSERT_TRUE(content.ok) << c.what << ": " << content.error.toStdString();
+        EXPECT_EQ(content.days, (QList<TabDay>{before, after})) << c.what;
+        ASSERT_EQ(content.skipped.size(), 1) << c.what;
+        EXPECT_EQ(content.skipped.first(), c.skipped) << c.what << ": line " << content.skipped.first().line;
+        EXPECT_EQ(content.skippedDays, 1) << c.what;
     }
 }
 

@@ -1,9 +1,12 @@
 // Table maintenance on a real database file: merging, moving, deleting,
 // export and import, and that a refused or failed operation changes nothing.
 #include "base/ExceptionLog.h"
+#include "base/ProgramFolder.h"
+#include "config/TSprache.h"
 #include "storage/Database.h"
 #include "storage/DatabaseError.h"
 #include "storage/TableMaintenance.h"
+#include "storage/TableMessages.h"
 #include "storage/TrafficStatements.h"
 #include "support/QtPrinters.h"
 #include "support/StoredDays.h"
@@ -14,6 +17,8 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -187,6 +192,36 @@ TEST_F(TableMaintenanceTest, ImportingTwiceDoublesEveryDay)
     EXPECT_EQ(days("A"), (QList<DayValues>{{kDay1, 20, 2}, {kDay2, 40, 4}, {kDay3, 5, 5}}));
 }
 
+TEST_F(TableMaintenanceTest, ADayGivenTwiceInTheSourceBecomesOneRowWithTheSum)
+{
+    const struct
+    {
+        const char* what;
+        std::function<MaintenanceResult()> run;
+    } cases[] = {
+        {"import of a file that has a day twice",
+         [&] {
+             return Table_Import(db, "Z", writeFile("twice.tab", "12/02/2026\r\n10\r\n1\r\n12/01/2026\r\n3\r\n4\r\n"
+                                                                  "12/02/2026\r\n20\r\n2\r\n"));
+         }},
+        {"copy of a table that has a day twice",
+         [&] {
+             fill("S", {{kDay2, 10, 1}, {kDay1, 3, 4}, {kDay2, 20, 2}});
+             return Table_Copy(db, "S", "Z");
+         }},
+    };
+    for (const auto& c : cases) {
+        db.exec(QStringLiteral("DROP TABLE IF EXISTS \"Z\""));
+        db.exec(QStringLiteral("DROP TABLE IF EXISTS \"S\""));
+        fill("Z", {{kDay1, 1, 1}, {kDay3, 7, 7}});
+        const MaintenanceResult result = c.run();
+        ASSERT_TRUE(result.ok) << c.what << ": " << result.detail.toStdString();
+        EXPECT_EQ(result.days, 2) << c.what;
+        EXPECT_EQ(days("Z"), (QList<DayValues>{{kDay1, 4, 5}, {kDay2, 30, 3}, {kDay3, 7, 7}}))
+            << c.what << ": one row per day, the day given twice summed";
+    }
+}
+
 TEST_F(TableMaintenanceTest, ADayWithASwappedDateLineIsLoggedAndSkipped)
 {
     const QString file = writeFile("in.tab", "12/01/2026\r\n10\r\n1\r\n13/01/2026\r\n20\r\n2\r\n12/02/2026\r\n30\r\n3\r\n");
@@ -215,6 +250,22 @@ TEST_F(TableMaintenanceTest, AFileOfManyBadDatesLogsTwentyAndCountsTheRest)
     EXPECT_TRUE(log().contains("5 more days of " + home.file("in.tab") + " skipped")) << log().toStdString();
 }
 
+TEST_F(TableMaintenanceTest, ADayWhoseValueIsNoByteCountIsLoggedAndSkippedAndTheRestImported)
+{
+    fill("A", {{kDay1, 10, 1}});
+    const QString file = writeFile("b.tab", "12/02/2026\r\n1\r\n2\r\n12/03/2026\r\nviel\r\n2\r\n"
+                                            "12/01/2026\r\n5\r\n-3\r\n");
+    const MaintenanceResult result = Table_Import(db, "A", file);
+    ASSERT_TRUE(result.ok) << result.detail.toStdString();
+    EXPECT_EQ(result.days, 1);
+    EXPECT_EQ(result.skippedDays, 2);
+    EXPECT_EQ(result.skipped, (QList<TabSkippedDay>{{5, "viel", TabSkippedDay::Cause::ByteCount},
+                                                    {9, "-3", TabSkippedDay::Cause::ByteCount}}));
+    EXPECT_EQ(days("A"), (QList<DayValues>{{kDay1, 10, 1}, {kDay2, 1, 2}})) << "the readable day only";
+    EXPECT_TRUE(log().contains("'viel' is no byte count (line 5 of " + file + ")")) << log().toStdString();
+    EXPECT_TRUE(log().contains("'-3' is no byte count (line 9 of " + file + ")")) << log().toStdString();
+}
+
 TEST_F(TableMaintenanceTest, AFileThatCannotBeReadWholeLeavesTheDestinationAsItWas)
 {
     fill("A", {{kDay1, 10, 1}});
@@ -229,7 +280,6 @@ TEST_F(TableMaintenanceTest, AFileThatCannotBeReadWholeLeavesTheDestinationAsItW
         const char* table;
     } cases[] = {
         {"3n+1 lines", writeFile("a.tab", "12/02/2026\r\n1\r\n2\r\n12/03/2026\r\n"), "A"},
-        {"garbage value", writeFile("b.tab", "12/02/2026\r\n1\r\n2\r\n12/03/2026\r\nviel\r\n2\r\n"), "A"},
         {"NUL byte", writeFile("c.tab", QByteArray("12/02/2026\r\n1\r\n2\0\r\n", 17)), "A"},
         {"into a new table", writeFile("d.tab", "12/02/2026\r\n1\r\n"), "B"},
         {"missing", home.file("missing.tab"), "A"},
@@ -367,6 +417,36 @@ TEST_F(TableMaintenanceTest, AnExportNeverReplacesTheDatabaseItReads)
     db.close();
     EXPECT_EQ(everything(), before);
     EXPECT_TRUE(Table_Export(db, "A", home.file("Datenbank.tab")).ok) << "any other file is fine";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TableMaintenanceTest, TheWindowShowsWhyInTheUsersLanguageAndAnEnginesTextAsItCame)
+{
+    ASSERT_TRUE(layDownShippedFiles(home.folder()).isEmpty());
+    const QString missing = home.file("fehlt %2.tab");   // a "%2" in a name stays as it is
+    const struct
+    {
+        const char* file;
+        QString noFile;
+    } languages[] = {{"deutsch.lan", missing + " ist keine lesbare Datei."},
+                     {"english.lan", missing + " is no file that can be read."}};
+    for (const auto& l : languages) {
+        TSprache sprache;
+        ASSERT_TRUE(sprache.Laden(QString::fromLatin1(l.file)));
+        const TableMessage message =
+            tableResultMessage(sprache, TableCommand::Import, "Import", Table_Import(db, "A", missing));
+        EXPECT_TRUE(message.error);
+        EXPECT_EQ(message.text,
+                  sprache.error("Error23") + "Import" + sprache.error("Error27") + QLatin1Char('\n') + l.noFile)
+            << l.file;
+
+        const TableMessage engine =
+            tableResultMessage(sprache, TableCommand::Copy, "Kopie", Table_Copy(db, "nirgends", "B"));
+        EXPECT_TRUE(engine.text.contains("no such table: nirgends")) << engine.text.toStdString();
+    }
 }
 
 } // namespace

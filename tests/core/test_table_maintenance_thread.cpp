@@ -73,8 +73,9 @@ TEST_F(TableMaintenanceThreadTest, AStopLeavesTheDatabaseAsItWasAndReportsNothin
     ASSERT_TRUE(worker.start(path(), {TableCommand::Move, "A", "B", {}}));
     // The lock goes while the stop waits for the worker, which then gets as
     // far as its first step and stops there.
-    std::thread unlocker([&lock] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::thread unlocker([&] {
+        while (!worker.stopping())
+            std::this_thread::yield();
         lock.reset();
     });
     worker.stop();

@@ -242,22 +242,38 @@ TEST(TSprache, ValuesAreReadLikeTheProfileReader)
     }
 }
 
-TEST(TSprache, BrokenFilesDoNotCrash)
+TEST(TSprache, BrokenFilesGiveWhatTheyHoldReadablyAndNothingElse)
 {
     static const char withNul[] = "\xff\xfe\x00\x01[Errors\nError1=\xc3\n=\n[\n]\n";
-    const QByteArray files[] = {
-        QByteArray(withNul, sizeof(withNul) - 1),
-        QByteArray("[Errors]\nError1"),
-        QByteArray(),
-        QByteArray("\n\n\n[Quantities_1000]\n0=\xe2\x82\n9=zu viel\n"),
+    const struct
+    {
+        const char* what;
+        QByteArray bytes;
+        const char* error1;
+        const char* error2;
+        const char* unit0;   // of base 1000
+    } cases[] = {
+        {"NUL bytes, a section without its bracket", QByteArray(withNul, sizeof(withNul) - 1), "", "", ""},
+        {"a readable line, then a key without a value", "[Errors]\nError2=Geht\nError1", "", "Geht", ""},
+        {"empty", QByteArray(), "", "", ""},
+        {"a value that is no UTF-8, a unit beyond the nine", "\n\n\n[Quantities_1000]\n0=\xe2\x82\n9=zu viel\n", "",
+         "", "\xc3\xa2\xe2\x80\x9a"},   // read as Windows-1252: "â‚"
     };
     TempHome home;
-    for (const QByteArray& f : files) {
-        home.write("b.lan", f);
+    for (const auto& c : cases) {
+        home.write("b.lan", c.bytes);
         TSprache s;
-        EXPECT_TRUE(s.Laden("b.lan"));
-        EXPECT_EQ(s.units1000().size(), 9);
-        EXPECT_EQ(s.controlTexts().size(), 105);
+        EXPECT_TRUE(s.Laden("b.lan")) << c.what;
+        EXPECT_EQ(s.error(qs("Error1")), qs(c.error1)) << c.what;
+        EXPECT_EQ(s.error(qs("Error2")), qs(c.error2)) << c.what;
+        ASSERT_EQ(s.units1000().size(), 9) << c.what;
+        EXPECT_EQ(s.units1000().at(0), qs(c.unit0)) << c.what;
+        for (int i = 1; i < 9; ++i)
+            EXPECT_TRUE(s.units1000().at(i).isEmpty()) << c.what << " " << i;
+        EXPECT_EQ(s.units1024().size(), 9) << c.what;
+        EXPECT_EQ(s.controlTexts().size(), 105) << c.what;
+        for (const ControlText& t : s.controlTexts())
+            EXPECT_TRUE(t.text.isEmpty()) << c.what << ": " << t.control.toStdString();
     }
 }
 

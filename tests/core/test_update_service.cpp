@@ -11,17 +11,11 @@
 #include "update/CurlHttpClient.h"
 #include "update/UpdateService.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-HttpTimeouts quickTimeouts()
-{
-    HttpTimeouts t;
-    t.stallSeconds = 2;
-    return t;
-}
 
 // Everything the service tells the window.
 struct WindowRecord
@@ -51,7 +45,13 @@ protected:
         site.writeVariables();
         site.writeUpdater();
         service = std::make_unique<UpdateService>(http, verInfo, sprache, clock, lastupdate);
-        UpdateService* s = service.get();
+        watch(*service);
+    }
+
+    // Everything the service tells the window goes into `window`.
+    void watch(UpdateService& service)
+    {
+        UpdateService* s = &service;
         QObject::connect(s, &UpdateService::statusChanged, [this](const QString& t) { window.statuses << t; });
         QObject::connect(s, &UpdateService::showRequested, [this] { ++window.shown; });
         QObject::connect(s, &UpdateService::updateOffered, [this](const QString& caption, const QString& hint) {
@@ -77,7 +77,7 @@ protected:
 
     TempHome home;
     UpdateSite site{home};
-    CurlHttpClient http{quickTimeouts()};
+    CurlHttpClient http{UpdateSite::clientOptions()};
     TSprache sprache;
     TVerInfo verInfo;
     FakeClock clock;
@@ -266,7 +266,7 @@ TEST_F(UpdateServiceTest, AnAbortedDownloadLeavesNothingAndTheNextOneRuns)
     HttpTestServer::Route slow;
     slow.patternSize = 8 * 1024 * 1024;
     slow.chunkDelayMs = 100;   // minutes to finish: only the abort ends it soon
-    site.server.setRoute("/files/setup.zip", slow);
+    site.files.setRoute("/files/setup.zip", slow);
     site.setAddressList(site.fileUrl("setup.zip") + ",-");
     service->UpdateButtonClick();
     ASSERT_TRUE(waitFor([&] { return window.position > 0; }));
@@ -291,8 +291,72 @@ TEST_F(UpdateServiceTest, ShutdownEndsATransferAndWaitsForTheThread)
     ASSERT_TRUE(waitFor([&] { return site.server.requestCount() == 1; }));
     service->shutdown();
     EXPECT_FALSE(service->running());
-    waitFor([] { return false; }, 50);   // anything still queued from the thread
+    QCoreApplication::processEvents();   // anything the thread queued before it ended
     EXPECT_TRUE(window.statuses.isEmpty()) << "nothing reaches a window after shutdown";
     service->checkManually();
     EXPECT_FALSE(service->running()) << "nothing starts after shutdown";
+}
+
+TEST_F(UpdateServiceTest, ARefusedDownloadSaysWhyInTheUsersLanguageAndLeavesNoFile)
+{
+    HttpOptions options = UpdateSite::clientOptions();
+    options.maxFileBytes = 1024 * 1024;
+    options.fileTotalMs = 1500;
+    CurlHttpClient bounded(options);
+    service = std::make_unique<UpdateService>(bounded, verInfo, sprache, clock, lastupdate);
+    watch(*service);
+
+    HttpTestServer::Route endless;
+    endless.endless = true;
+    HttpTestServer::Route longer;
+    longer.patternSize = 300000;
+    longer.announcedLength = 1000;
+    HttpTestServer::Route drip;
+    drip.patternSize = 100000;
+    drip.pieceBytes = 1;
+    drip.chunkDelayMs = 100;
+    HttpTestServer::Route toPlain;
+    toPlain.location = site.server.url("/files/setup.zip").toUtf8();
+    site.server.setRoute("/files/setup.zip", HttpTestServer::Route::answer(200, "over a plain connection"));
+    const struct
+    {
+        const char* name;
+        HttpTestServer::Route route;
+        const char* key;
+    } cases[] = {{"endless body", endless, "Update12"},
+                 {"more than announced", longer, "Update13"},
+                 {"slow drip", drip, "Update14"},
+                 {"redirect to http", toPlain, "Update16"}};
+    int disabled = 0;
+    for (const auto& c : cases) {
+        site.files.setRoute("/files/setup.zip", c.route);
+        site.setAddressList(site.fileUrl("setup.zip") + ",-");
+        service->UpdateButtonClick();
+        ASSERT_TRUE(settled()) << c.name;
+        EXPECT_EQ(window.statuses.last(), error("Error40") + " " + text(c.key)) << c.name;
+        EXPECT_EQ(window.disabled, ++disabled) << c.name;
+        EXPECT_TRUE(patchFiles().isEmpty()) << c.name << ": " << patchFiles().join(' ').toStdString();
+    }
+    EXPECT_EQ(site.server.requestCount("/files/setup.zip"), 0);
+
+    // In English too: the reason is a language text, not the program's own.
+    const QString german = window.statuses.last();
+    sprache.Laden(QStringLiteral("english.lan"));
+    service->UpdateButtonClick();
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(window.statuses.last(), error("Error40") + " " + text("Update16"));
+    EXPECT_NE(window.statuses.last(), german);
+    service.reset();   // before the client it uses
+}
+
+TEST_F(UpdateServiceTest, TheServersReasonPhraseReachesTheStatusAsItCame)
+{
+    HttpTestServer::Route marked = HttpTestServer::Route::answer(503);
+    marked.reasonPhrase = "<b>Wartung</b> <img src=\"x\"> <a href=\"https://example.invalid\">hier</a>";
+    site.files.setRoute("/files/setup.zip", marked);
+    site.setAddressList(site.fileUrl("setup.zip") + ",-");
+    service->UpdateButtonClick();
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(window.statuses.last(), error("Error40") + " HTTP/1.1 503 " + QString::fromUtf8(marked.reasonPhrase));
+    EXPECT_TRUE(patchFiles().isEmpty());
 }

@@ -1,5 +1,7 @@
 // The update check, the download and the install step against a real HTTP
 // server on 127.0.0.1.
+#include "base/ProgramFolder.h"
+#include "config/IniFile.h"
 #include "support/TempHome.h"
 #include "support/UpdateSite.h"
 #include "support/WaitFor.h"
@@ -14,10 +16,12 @@
 
 namespace {
 
-HttpTimeouts quickTimeouts()
+// A download may come to 8 MiB and take 4 seconds here.
+HttpOptions boundedOptions()
 {
-    HttpTimeouts t;
-    t.stallSeconds = 2;
+    HttpOptions t = UpdateSite::clientOptions();
+    t.maxFileBytes = 8 * 1024 * 1024;
+    t.fileTotalMs = 4000;
     return t;
 }
 
@@ -30,15 +34,15 @@ protected:
     {
         return CheckForUpdates(http, {site.server.url("/version.txt"), installed, lastCheck, kToday});
     }
-    UpdateDownloadOutcome download(const HttpProgress& progress = {})
+    UpdateDownloadOutcome download(const HttpProgress& progress = {}, const FreeSpace& freeSpace = freeSpaceOf)
     {
-        return UpdateHerunterladen(http, site.server.url("/urls.txt"), home.folder(), progress);
+        return UpdateHerunterladen(http, site.server.url("/urls.txt"), home.folder(), progress, freeSpace);
     }
     QStringList programFiles() const { return QDir(home.folder()).entryList(QDir::Files); }
 
     TempHome home;
     UpdateSite site{home};
-    CurlHttpClient http{quickTimeouts()};
+    CurlHttpClient http{boundedOptions()};
 };
 
 } // namespace
@@ -133,10 +137,10 @@ TEST_F(UpdateStepsTest, TheFileNameTakesTheExtensionOfTheDownloadAddress)
     EXPECT_EQ(download().kind, UpdateDownloadOutcome::Done);
     EXPECT_TRUE(QFile::exists(home.file("netzpegel_patch.exe")));
     // One redirect on the way is followed.
-    site.setAddressList(site.server.url("/moved.zip").toUtf8() + ",-");
+    site.setAddressList(site.files.url("/moved.zip").toUtf8() + ",-");
     HttpTestServer::Route moved;
     moved.location = site.fileUrl("setup.exe");
-    site.server.setRoute("/moved.zip", moved);
+    site.files.setRoute("/moved.zip", moved);
     const UpdateDownloadOutcome out = download();
     EXPECT_EQ(out.kind, UpdateDownloadOutcome::Done) << out.message.toStdString();
     EXPECT_EQ(home.read(QStringLiteral("netzpegel_patch.zip")), HttpTestServer::pattern(1000));
@@ -177,28 +181,54 @@ TEST_F(UpdateStepsTest, AFailedDownloadLeavesNoFileUnderItsName)
     shorter.announcedLength = 200000;
     HttpTestServer::Route hop;
     hop.location = "/files/hop2.zip";
+    HttpTestServer::Route endless;
+    endless.endless = true;
+    HttpTestServer::Route drip;
+    drip.patternSize = 100000;
+    drip.pieceBytes = 1;
+    drip.chunkDelayMs = 100;
+    HttpTestServer::Route longer;
+    longer.patternSize = 300000;
+    longer.announcedLength = 1000;
+    HttpTestServer::Route toPlain;
+    toPlain.location = site.server.url("/files/setup.zip").toUtf8();
+    using K = HttpError::Kind;
     const struct
     {
         const char* name;
         HttpTestServer::Route route;
-    } cases[] = {{"stall", stall}, {"cut", cut}, {"shorter", shorter}, {"404", HttpTestServer::Route::answer(404, "gone")},
-                 {"500", HttpTestServer::Route::answer(500, "oops")}, {"two redirects", hop}, {"empty", HttpTestServer::Route::answer(200)}};
+        K kind;
+        QByteArray address = {};   // the list's download address, when not the https file
+    } cases[] = {{"stall", stall, K::Failed},
+                 {"cut", cut, K::Failed},
+                 {"shorter", shorter, K::Failed},
+                 {"404", HttpTestServer::Route::answer(404, "gone"), K::Failed},
+                 {"500", HttpTestServer::Route::answer(500, "oops"), K::Failed},
+                 {"two redirects", hop, K::Failed, site.fileUrl("hop1.zip")},
+                 {"empty", HttpTestServer::Route::answer(200), K::Failed},
+                 {"endless body", endless, K::TooLarge},
+                 {"slow drip", drip, K::Deadline},
+                 {"more than announced", longer, K::LongerThanAnnounced},
+                 {"redirect to http", toPlain, K::NotHttps},
+                 {"http address", HttpTestServer::Route::answer(200, "never reached"), K::NotHttps,
+                  site.server.url("/files/setup.zip").toUtf8()}};
     HttpTestServer::Route hop2;
     hop2.location = "/files/setup.zip";
-    site.server.setRoute("/files/hop2.zip", hop2);
+    site.files.setRoute("/files/hop2.zip", hop2);
+    site.server.setRoute("/files/setup.zip", HttpTestServer::Route::answer(200, "over a plain connection"));
     int logged = 0;
     for (const auto& c : cases) {
         // A complete earlier download is there: it must not pass for this one.
         home.write(QStringLiteral("netzpegel_patch.zip"), "older download");
-        site.setAddressList(site.fileUrl("setup.zip") + ",-");
-        site.server.setRoute("/files/setup.zip", c.route);
+        site.setAddressList((c.address.isEmpty() ? site.fileUrl("setup.zip") : c.address) + ",-");
+        site.files.setRoute("/files/setup.zip", c.route);
         if (QByteArray(c.name) == "two redirects") {
-            site.setAddressList(site.fileUrl("hop1.zip") + ",-");
-            site.server.setRoute("/files/hop1.zip", c.route);
-            site.server.setRoute("/files/setup.zip", HttpTestServer::Route::answer(200, "never reached"));
+            site.files.setRoute("/files/hop1.zip", c.route);
+            site.files.setRoute("/files/setup.zip", HttpTestServer::Route::answer(200, "never reached"));
         }
         const UpdateDownloadOutcome out = download();
         EXPECT_EQ(out.kind, UpdateDownloadOutcome::Failed) << c.name;
+        EXPECT_EQ(out.failure, c.kind) << c.name;
         EXPECT_FALSE(out.message.isEmpty()) << c.name;
         EXPECT_TRUE(programFiles().filter(QStringLiteral("netzpegel_patch")).isEmpty())
             << c.name << ": " << programFiles().join(' ').toStdString();
@@ -207,6 +237,35 @@ TEST_F(UpdateStepsTest, AFailedDownloadLeavesNoFileUnderItsName)
                   ++logged)
             << c.name;
     }
+    EXPECT_EQ(site.server.requestCount("/files/setup.zip"), 0) << "no download over a plain connection";
+}
+
+TEST_F(UpdateStepsTest, ADownloadIsBegunOnlyWhenItAndTheReserveFitTheFreeSpace)
+{
+    constexpr qint64 size = 100000;
+    site.offer("2.0", "setup.zip", size);
+    QString askedFor;
+    const struct
+    {
+        qint64 free;
+        UpdateDownloadOutcome::Kind kind;
+    } cases[] = {{-1, UpdateDownloadOutcome::Failed},   // unknown: nothing is risked
+                 {size, UpdateDownloadOutcome::Failed},
+                 {kDownloadSpaceReserve + size - 1, UpdateDownloadOutcome::Failed},
+                 {kDownloadSpaceReserve + size, UpdateDownloadOutcome::Done}};
+    for (const auto& c : cases) {
+        const UpdateDownloadOutcome out = download({}, [&](const QString& folder) {
+            askedFor = folder;
+            return c.free;
+        });
+        EXPECT_EQ(out.kind, c.kind) << c.free;
+        EXPECT_EQ(askedFor, home.folder());
+        if (c.kind == UpdateDownloadOutcome::Failed) {
+            EXPECT_EQ(out.failure, HttpError::Kind::NoRoom) << c.free;
+            EXPECT_TRUE(programFiles().filter(QStringLiteral("netzpegel_patch")).isEmpty()) << c.free;
+        }
+    }
+    EXPECT_EQ(home.read(QStringLiteral("netzpegel_patch.zip")), HttpTestServer::pattern(size));
 }
 
 TEST_F(UpdateStepsTest, TheUpdaterGetsTheDownloadedFileName)
@@ -242,4 +301,16 @@ TEST_F(UpdateStepsTest, TheUpdaterStartsOnlyOnACompleteFileAndWhenItExists)
     }
     EXPECT_EQ(site.log().count(QStringLiteral("Fehler beim Versuch, das Update von Netzpegel zu installieren: ")), 6);
     EXPECT_TRUE(site.updaterCall().isEmpty()) << "nothing was started";
+}
+
+TEST(ShippedVariables, EveryWebAddressIsHttpsOrEmpty)
+{
+    TempHome home;
+    ASSERT_TRUE(layDownShippedFiles(home.folder()).isEmpty());
+    for (const char* key : {"Update", "urls", "bugreport", "URL"}) {
+        const QString address =
+            IniReadString(QStringLiteral("Variablen"), QString::fromLatin1(key), home.file(QStringLiteral("variables.conf")));
+        EXPECT_TRUE(address.isEmpty() || address.startsWith(QStringLiteral("https://"))) << key << ": "
+                                                                                          << address.toStdString();
+    }
 }

@@ -13,11 +13,6 @@ constexpr qint64 kPayload = 50000;
 
 using E2eBooking = E2eTest;
 
-QString today()
-{
-    return QDate::currentDate().toString(Qt::ISODate);
-}
-
 // Booked totals equal kernel counter differences: lo's rx and tx count the
 // same datagrams, headers included, so each direction is checked on its own.
 void expectBooked(const DayTraffic& booked, const LoopbackCounters& from, const LoopbackCounters& to)
@@ -46,7 +41,7 @@ TEST_F(E2eBooking, TrafficWhileRunningIsBookedByteExactAtSigterm)
     ASSERT_TRUE(run.terminate());
     EXPECT_TRUE(run.exitedCleanly()) << qPrintable(run.errorOutput());
 
-    expectBooked(trafficRows(db(), lo)[today()], start, end);
+    expectBooked(bookedSinceStart(lo), start, end);
     EXPECT_FALSE(QFileInfo::exists(cachePath())) << "booked totals leave no cache behind";
     EXPECT_TRUE(messagesOf(run.errorOutput(), QStringLiteral("error")).isEmpty()) << qPrintable(run.errorOutput());
 }
@@ -67,7 +62,7 @@ TEST_F(E2eBooking, RestartsWithinOneBootCountEveryByteOnce)
         ASSERT_TRUE(run.terminate());
         ASSERT_TRUE(run.exitedCleanly()) << qPrintable(run.errorOutput());
     }
-    const DayTraffic bookedByFirst = trafficRows(db(), lo)[today()];
+    const DayTraffic bookedByFirst = bookedSinceStart(lo);
     expectBooked(bookedByFirst, start, firstEnd);
 
     // While nothing runs: the next start counts it from the counters saved at the end.
@@ -81,7 +76,7 @@ TEST_F(E2eBooking, RestartsWithinOneBootCountEveryByteOnce)
         ASSERT_TRUE(run.kill());
     }
     ASSERT_TRUE(QFileInfo(cachePath()).isFile()) << "a killed run leaves its cache";
-    const DayTraffic afterCrash = trafficRows(db(), lo)[today()];
+    const DayTraffic afterCrash = bookedSinceStart(lo);
     EXPECT_EQ(afterCrash.received, bookedByFirst.received) << "a killed run books nothing";
     EXPECT_EQ(afterCrash.send, bookedByFirst.send);
 
@@ -98,14 +93,14 @@ TEST_F(E2eBooking, RestartsWithinOneBootCountEveryByteOnce)
         EXPECT_TRUE(messagesOf(run.errorOutput(), QStringLiteral("error")).isEmpty()) << qPrintable(run.errorOutput());
     }
     // Three runs, a crash and two pauses: the day holds the kernel's count since the first sample.
-    expectBooked(trafficRows(db(), lo)[today()], start, end);
+    expectBooked(bookedSinceStart(lo), start, end);
     EXPECT_FALSE(QFileInfo::exists(cachePath()));
 }
 
 TEST_F(E2eBooking, BookingRefusedAtSigtermIsKeptInTheCacheAndBookedAtTheNextStart)
 {
     ASSERT_NO_FATAL_FAILURE(installWithLoopbackCounted());
-    const DayTraffic bookedAtInstall = trafficRows(db(), lo)[today()];
+    const DayTraffic bookedAtInstall = bookedSinceStart(lo);
     LoopbackCounters start;
     {
         ProgramRun run(sandbox, home.folder());
@@ -125,7 +120,7 @@ TEST_F(E2eBooking, BookingRefusedAtSigtermIsKeptInTheCacheAndBookedAtTheNextStar
                                   + sprache.error(QStringLiteral("Error10a"))))
             << qPrintable(run.errorOutput());
     }
-    const DayTraffic refused = trafficRows(db(), lo)[today()];
+    const DayTraffic refused = bookedSinceStart(lo);
     EXPECT_EQ(refused.received, bookedAtInstall.received);
     EXPECT_EQ(refused.send, bookedAtInstall.send);
     ASSERT_TRUE(QFileInfo(cachePath()).isFile()) << "what could not be booked waits in the cache";
@@ -140,7 +135,7 @@ TEST_F(E2eBooking, BookingRefusedAtSigtermIsKeptInTheCacheAndBookedAtTheNextStar
         ASSERT_TRUE(run.terminate());
         ASSERT_TRUE(run.exitedCleanly()) << qPrintable(run.errorOutput());
     }
-    expectBooked(trafficRows(db(), lo)[today()], start, end);
+    expectBooked(bookedSinceStart(lo), start, end);
     EXPECT_FALSE(QFileInfo::exists(cachePath()));
 }
 

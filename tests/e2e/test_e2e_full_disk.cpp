@@ -78,8 +78,6 @@ protected:
         ASSERT_TRUE(countedUpTo(run, sandbox.loopback()));
     }
 
-    QString today() const { return QDate::currentDate().toString(Qt::ISODate); }
-
     QByteArray m_folder;
     bool m_mounted = false;
 };
@@ -87,7 +85,7 @@ protected:
 TEST_F(E2eFullDisk, WhileTheDiskIsFullCountingGoesOnAndTheFilesStayWhole)
 {
     ASSERT_NO_FATAL_FAILURE(installWithLoopbackCounted());
-    const DayTraffic bookedBefore = trafficRows(db(), lo)[today()];
+    const DayTraffic bookedBefore = bookedSinceStart(lo);
     ProgramRun run(sandbox, home.folder());
     LoopbackCounters start;
     ASSERT_NO_FATAL_FAILURE(countSomeTraffic(run, start));
@@ -109,7 +107,7 @@ TEST_F(E2eFullDisk, WhileTheDiskIsFullCountingGoesOnAndTheFilesStayWhole)
     ASSERT_TRUE(run.terminate());
     EXPECT_TRUE(run.exitedCleanly()) << qPrintable(run.errorOutput());
     EXPECT_TRUE(messagesOf(run.errorOutput(), QStringLiteral("error")).isEmpty()) << qPrintable(run.errorOutput());
-    const DayTraffic booked = trafficRows(db(), lo)[today()];
+    const DayTraffic booked = bookedSinceStart(lo);
     EXPECT_EQ(booked.received - bookedBefore.received, static_cast<double>(end.rx - start.rx));
     EXPECT_EQ(booked.send - bookedBefore.send, static_cast<double>(end.tx - start.tx));
 }
@@ -117,7 +115,7 @@ TEST_F(E2eFullDisk, WhileTheDiskIsFullCountingGoesOnAndTheFilesStayWhole)
 TEST_F(E2eFullDisk, AShutdownOnAFullDiskTruncatesNothingAndTheNextRunBooksEverything)
 {
     ASSERT_NO_FATAL_FAILURE(installWithLoopbackCounted());
-    const DayTraffic bookedBefore = trafficRows(db(), lo)[today()];
+    const DayTraffic bookedBefore = bookedSinceStart(lo);
     LoopbackCounters start;
     {
         ProgramRun run(sandbox, home.folder());
@@ -147,7 +145,7 @@ TEST_F(E2eFullDisk, AShutdownOnAFullDiskTruncatesNothingAndTheNextRunBooksEveryt
                 EXPECT_EQ(home.read(f), before[f]) << qPrintable(f);
         }
         EXPECT_EQ(integrityCheck(db()), QStringLiteral("ok"));
-        const DayTraffic refused = trafficRows(db(), lo)[today()];
+        const DayTraffic refused = bookedSinceStart(lo);
         EXPECT_EQ(refused.received, bookedBefore.received);
     }
 
@@ -160,7 +158,7 @@ TEST_F(E2eFullDisk, AShutdownOnAFullDiskTruncatesNothingAndTheNextRunBooksEveryt
     ASSERT_TRUE(run.terminate());
     EXPECT_TRUE(run.exitedCleanly()) << qPrintable(run.errorOutput());
     EXPECT_TRUE(messagesOf(run.errorOutput(), QStringLiteral("error")).isEmpty()) << qPrintable(run.errorOutput());
-    const DayTraffic booked = trafficRows(db(), lo)[today()];
+    const DayTraffic booked = bookedSinceStart(lo);
     EXPECT_EQ(booked.rows, 1);
     EXPECT_EQ(booked.received - bookedBefore.received, static_cast<double>(end.rx - start.rx));
     EXPECT_EQ(booked.send - bookedBefore.send, static_cast<double>(end.tx - start.tx));

@@ -66,11 +66,6 @@ protected:
     }
 };
 
-QString today()
-{
-    return QDate::currentDate().toString(Qt::ISODate);
-}
-
 TEST_F(E2eInterfaces, TrafficOverAnAdapterWhoseLowerNeighbourWentIsBookedByteExact)
 {
     ASSERT_TRUE(addVethPair("va0", "va1"));
@@ -109,14 +104,14 @@ TEST_F(E2eInterfaces, TrafficOverAnAdapterWhoseLowerNeighbourWentIsBookedByteExa
     // frames, all of which the first samples and those after counted.
     ASSERT_GE(vb0.tx, static_cast<quint64>(kPayload));
     ASSERT_GE(vb1.tx, static_cast<quint64>(kPayload / 2));
-    const DayTraffic bookedB0 = trafficRows(db(), b0)[today()];
-    const DayTraffic bookedB1 = trafficRows(db(), b1)[today()];
+    const DayTraffic bookedB0 = bookedSinceStart(b0);
+    const DayTraffic bookedB1 = bookedSinceStart(b1);
     EXPECT_EQ(bookedB0.rows, 1);
     EXPECT_EQ(bookedB0.send, static_cast<double>(vb0.tx));
     EXPECT_EQ(bookedB0.received, static_cast<double>(vb0.rx));
     EXPECT_EQ(bookedB1.send, static_cast<double>(vb1.tx));
     EXPECT_EQ(bookedB1.received, static_cast<double>(vb1.rx));
-    EXPECT_EQ(trafficRows(db(), a0)[today()].rows, 1) << "the gone adapter is booked too";
+    EXPECT_EQ(bookedSinceStart(a0).rows, 1) << "the gone adapter is booked too";
     EXPECT_TRUE(messagesOf(run.errorOutput(), QStringLiteral("error")).isEmpty()) << qPrintable(run.errorOutput());
 }
 
@@ -134,7 +129,7 @@ TEST_F(E2eInterfaces, AnInterfaceCreatedWhileRunningGetsItsTablesHiddenAsVirtual
     ASSERT_TRUE(run.terminate());
     EXPECT_TRUE(run.exitedCleanly()) << qPrintable(run.errorOutput());
     EXPECT_TRUE(savedEntries().contains(c0));
-    EXPECT_EQ(trafficRows(db(), c1)[today()].rows, 1) << "booked at the end like every entry";
+    EXPECT_EQ(bookedSinceStart(c1).rows, 1) << "booked at the end like every entry";
     EXPECT_TRUE(messagesOf(run.errorOutput(), QStringLiteral("error")).isEmpty()) << qPrintable(run.errorOutput());
     EXPECT_TRUE(messagesOf(run.errorOutput(), QStringLiteral("warning")).isEmpty()) << qPrintable(run.errorOutput());
 }

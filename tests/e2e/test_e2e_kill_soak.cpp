@@ -20,8 +20,7 @@ using E2eKillSoak = E2eTest;
 TEST_F(E2eKillSoak, TwentyKillsWhileTrafficFlowsLoseNothingAndCountNothingTwice)
 {
     ASSERT_NO_FATAL_FAILURE(installWithLoopbackCounted());
-    const QString today = QDate::currentDate().toString(Qt::ISODate);
-    const DayTraffic bookedBefore = trafficRows(db(), lo)[today];
+    const DayTraffic bookedBefore = bookedSinceStart(lo);
     const unsigned seed = qEnvironmentVariableIsSet("NETZPEGEL_SOAK_SEED")
         ? static_cast<unsigned>(qEnvironmentVariableIntValue("NETZPEGEL_SOAK_SEED"))
         : std::random_device{}();
@@ -56,7 +55,7 @@ TEST_F(E2eKillSoak, TwentyKillsWhileTrafficFlowsLoseNothingAndCountNothingTwice)
     EXPECT_TRUE(last.exitedCleanly()) << qPrintable(last.errorOutput());
     EXPECT_TRUE(messagesOf(last.errorOutput(), QStringLiteral("error")).isEmpty()) << qPrintable(last.errorOutput());
 
-    const DayTraffic booked = trafficRows(db(), lo)[today];
+    const DayTraffic booked = bookedSinceStart(lo);
     EXPECT_EQ(booked.rows, 1);
     EXPECT_EQ(booked.received - bookedBefore.received, static_cast<double>(end.rx - start.rx));
     EXPECT_EQ(booked.send - bookedBefore.send, static_cast<double>(end.tx - start.tx));

@@ -28,14 +28,11 @@ protected:
         return std::make_unique<ProgramRun>(sandbox, home.folder(), QStringLiteral(NETZPEGEL_EXE), headless(),
                                             QStringList{QStringLiteral("--service")});
     }
-
-    static QString today() { return QDate::currentDate().toString(Qt::ISODate); }
 };
 
 TEST_F(E2eService, CountsExactlyAcrossAKillRefusesASecondStartAndBooksAtSigterm)
 {
     ASSERT_NO_FATAL_FAILURE(installWithLoopbackCounted());
-    const QString day = today();
     auto run = service();
     ASSERT_TRUE(run->waitUntilReady()) << qPrintable(run->errorOutput());
     const LoopbackCounters start = sandbox.loopback();
@@ -71,7 +68,7 @@ TEST_F(E2eService, CountsExactlyAcrossAKillRefusesASecondStartAndBooksAtSigterm)
     ASSERT_TRUE(run->exitedCleanly()) << qPrintable(run->errorOutput());
     EXPECT_FALSE(QFile::exists(cachePath())) << "all booked: no cache left for the next start";
 
-    const DayTraffic booked = trafficRows(db(), lo)[day];
+    const DayTraffic booked = bookedSinceStart(lo);
     EXPECT_EQ(booked.rows, 1);
     EXPECT_EQ(booked.received, static_cast<double>(end.rx - start.rx));
     EXPECT_EQ(booked.send, static_cast<double>(end.tx - start.tx));
@@ -97,7 +94,7 @@ TEST_F(E2eService, AnInterfaceCreatedWhileItRunsIsTakenOnAndBookedExactly)
     }
     ASSERT_TRUE(setAnzeigen(db(), vs0, QStringLiteral("11")));
     ASSERT_TRUE(sandbox.ip({"link", "delete", "vs0"}));
-    const DayTraffic before = trafficRows(db(), vs0)[today()];
+    const DayTraffic before = bookedSinceStart(vs0);
 
     auto run = service();
     ASSERT_TRUE(run->waitUntilReady()) << qPrintable(run->errorOutput());
@@ -114,7 +111,7 @@ TEST_F(E2eService, AnInterfaceCreatedWhileItRunsIsTakenOnAndBookedExactly)
     ASSERT_TRUE(run->exitedCleanly()) << qPrintable(run->errorOutput());
 
     ASSERT_GE(kernel.tx, static_cast<quint64>(kPayload));
-    const DayTraffic booked = trafficRows(db(), vs0)[today()];
+    const DayTraffic booked = bookedSinceStart(vs0);
     EXPECT_EQ(booked.send - before.send, static_cast<double>(kernel.tx));
     EXPECT_EQ(booked.received - before.received, static_cast<double>(kernel.rx));
     EXPECT_TRUE(messagesOf(run->errorOutput(), QStringLiteral("error")).isEmpty()) << qPrintable(run->errorOutput());

@@ -42,6 +42,29 @@ QString number(long double value)
     return QString::number(static_cast<double>(value), 'g', 15);
 }
 
+// Runs the application until a timer's handler throws; the exit code, which is
+// kWatchdogExit when nothing ended it. `sender` receives the failing sender's class.
+int failInATimer(NetzpegelApplication* app, TMainform& form, QString& sender)
+{
+    app->setExceptionHandler([&](const QString& senderClass, const std::exception* e) {
+        sender = senderClass;
+        form.ApplicationException(senderClass, e);
+    });
+    QTimer faulty;
+    faulty.setSingleShot(true);
+    QObject::connect(&faulty, &QTimer::timeout, [] { throw std::runtime_error(kFailure); });
+    faulty.start(0);
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(kWatchdogExit); });
+    watchdog.start(10000);
+    // The handler ends the application with code 1; that ends this loop.
+    const int exitCode = QCoreApplication::exec();
+    watchdog.stop();
+    app->setExceptionHandler({});
+    return exitCode;
+}
+
 TEST(ApplicationException, FailureInATimerIsLoggedBookedToldAndEndsTheApplication)
 {
     auto* app = qobject_cast<NetzpegelApplication*>(QCoreApplication::instance());
@@ -78,23 +101,7 @@ TEST(ApplicationException, FailureInATimerIsLoggedBookedToldAndEndsTheApplicatio
     ASSERT_GT(before[1].received, 0);
 
     QString sender;
-    app->setExceptionHandler([&](const QString& senderClass, const std::exception* e) {
-        sender = senderClass;
-        form.ApplicationException(senderClass, e);
-    });
-    QTimer faulty;
-    faulty.setSingleShot(true);
-    QObject::connect(&faulty, &QTimer::timeout, [] { throw std::runtime_error(kFailure); });
-    faulty.start(0);
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(kWatchdogExit); });
-    watchdog.start(10000);
-    // The handler ends the application with code 1; that ends this loop.
-    const int exitCode = QCoreApplication::exec();
-    watchdog.stop();
-    app->setExceptionHandler({});
-
+    const int exitCode = failInATimer(app, form, sender);
     ASSERT_EQ(exitCode, 1) << "the handler was not reached, or did not end the application";
     EXPECT_EQ(sender, "QTimer");
     for (QTimer* t : {form.NicEngine, form.DfuEngine, form.Datumsprueftimer, form.CacheToHDDTimer, form.AutoBerichtTimer})
@@ -149,6 +156,55 @@ TEST(ApplicationException, FailureInATimerIsLoggedBookedToldAndEndsTheApplicatio
     EXPECT_TRUE(text.startsWith(sprache.error(QStringLiteral("Error8")) + QStringLiteral("\n\n"))) << qPrintable(text);
     EXPECT_TRUE(text.contains(QStringLiteral("classname: std::runtime_error"))) << qPrintable(text);
     EXPECT_TRUE(text.contains(QStringLiteral("message: ") + QString::fromUtf8(kFailure))) << qPrintable(text);
+}
+
+TEST(ApplicationException, AFailureJustAfterMidnightBooksTheCountedTrafficUnderTheDayItWasCountedOn)
+{
+    auto* app = qobject_cast<NetzpegelApplication*>(QCoreApplication::instance());
+    ASSERT_NE(app, nullptr);
+    TempHome home;
+    home.write("boot_id", "test-boot\n");
+    FakeInterfaceTable table;
+    table.setRows({FakeInterfaceTable::row(2, "eth0", kUp, kUp, 6)});
+    FakeDialupSource dialup;
+    const QDate day(2026, 12, 8);
+    FakeClock clock(QDateTime(day, QTime(23, 59, 30)));
+    RecordingMessageSink messages;
+    MainformServices services;
+    services.interfaceTable = &table;
+    services.dialupSource = &dialup;
+    services.clock = &clock;
+    services.messages = &messages;
+    services.bootIdPath = home.file("boot_id");
+
+    TMainform form(services, {});
+    ASSERT_TRUE(form.started());
+    table.addOctets(2, 1000, 500);
+    form.NicEngineTimer();
+    table.addOctets(2, 4000, 1500);
+    form.NicEngineTimer();
+    const long double send = form.entries()[0]->get_gesamt_send();
+    const long double received = form.entries()[0]->get_gesamt_received();
+    ASSERT_GT(send, 0);
+    ASSERT_GT(received, 0);
+    // Past midnight, before the minute's check has seen the new day.
+    clock.advanceSeconds(60);
+    ASSERT_EQ(form.Tagesdatum, day);
+
+    const QString cache = form.cachePath();
+    QString sender;
+    ASSERT_EQ(failInATimer(app, form, sender), 1);
+    const auto rows = trafficRows(home.file("Datenbank.mdb"), QStringLiteral("00000002"));
+    const DayTraffic counted = rows.count(day.toString(Qt::ISODate)) ? rows.at(day.toString(Qt::ISODate)) : DayTraffic();
+    EXPECT_EQ(counted.rows, 1);
+    EXPECT_EQ(counted.send, static_cast<double>(send));
+    EXPECT_EQ(counted.received, static_cast<double>(received));
+    const QString next = day.addDays(1).toString(Qt::ISODate);
+    if (rows.count(next)) {
+        EXPECT_EQ(rows.at(next).send, 0) << "nothing of the day before belongs to the new day";
+        EXPECT_EQ(rows.at(next).received, 0);
+    }
+    EXPECT_FALSE(QFileInfo::exists(cache)) << "everything was booked";
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "storage/Database.h"
 #include "support/MainformFixture.h"
 #include "support/QtPrinters.h"
+#include "support/StoredDays.h"
 #include "support/TestDatabase.h"
 #include "support/WaitFor.h"
 #include "support/XhtmlCheck.h"
@@ -17,6 +18,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -25,6 +27,8 @@
 #include <QUrl>
 #include <QValidator>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -75,6 +79,39 @@ TEST_F(BerichteTabTest, UnitNamesFollowTheBaseOnceShownAndTheIndexStays)
     EXPECT_EQ(page->Berichte_ComboBox->currentText(), "MB");
 }
 
+TEST_F(BerichteTabTest, AReportNamesItsUnitByIndexAndBaseWhateverThePageShows)
+{
+    home.write("netzpegel.ini", "[Berichte]\nComboBoxIndex=2\n");
+    start();
+    ASSERT_TRUE(storeTrafficRows(home.file("Datenbank.mdb"), "00000002", {{"2026-11-30", 3000000.0, 1000000.0}}));
+    page->Berichte_Pfad_Edit->setText(home.file("bericht.htm"));
+    const struct
+    {
+        const char* when;
+        std::function<void()> before;
+        const char* unit;
+        const char* row;
+    } cases[] = {
+        {"never shown", [] {}, "MiB", "<td>30.11.2026</td><td>2,86</td><td>0,95</td>"},
+        {"shown with base 1024, then base 1000",
+         [&] {
+             form->PageControl1->setCurrentIndex(3);
+             ASSERT_EQ(page->Berichte_ComboBox->currentText(), "MiB");
+             form->TabSheet2->Umrechnung_CheckBox->click();
+         },
+         "MB", "<td>30.11.2026</td><td>3,00</td><td>1,00</td>"},
+    };
+    for (const auto& c : cases) {
+        c.before();
+        page->Berichte_Erstellen_Button->click();
+        ASSERT_NE(page->Bericht, nullptr) << c.when;
+        ASSERT_TRUE(finished()) << c.when;
+        const QByteArray report = home.read("bericht.htm");
+        EXPECT_TRUE(report.contains(QByteArray("<p>\r\nin ") + c.unit + "</p>")) << c.when;
+        EXPECT_TRUE(report.contains(c.row)) << c.when;
+    }
+}
+
 TEST_F(BerichteTabTest, ARunWritesAValidReportWhileTheLogAndBarsMove)
 {
     start();
@@ -122,13 +159,13 @@ TEST_F(BerichteTabTest, AFailedRunLogsWhyAndKeepsTheEarlierReport)
     page->Berichte_Erstellen_ButtonClick();
     ASSERT_TRUE(finished());
     EXPECT_EQ(home.read("bericht.htm"), "earlier");
-    EXPECT_TRUE(log().split('\n').last().contains("'x1'")) << log().toStdString();
+    EXPECT_TRUE(log().split('\n').last().contains("„x1“")) << log().toStdString();
 
     Database(home.file("Datenbank.mdb")).exec(QStringLiteral("DELETE FROM \"00000002\""));
     page->Berichte_Pfad_Edit->clear();
     page->Berichte_Erstellen_ButtonClick();
     ASSERT_TRUE(finished());
-    EXPECT_TRUE(log().split('\n').last().contains("no file name")) << log().toStdString();
+    EXPECT_EQ(log().split('\n').last(), "Für den Bericht ist kein Dateiname angegeben.") << log().toStdString();
 }
 
 TEST_F(BerichteTabTest, NoRunWithoutAUnitOrWhileOneRuns)
@@ -197,15 +234,33 @@ TEST_F(BerichteTabTest, OptionsComeFromTheSettingsAndGoBackAtClose)
 TEST_F(BerichteTabTest, DayAndOwnRangeFieldsTakeDigitsOnly)
 {
     start();
+    const struct
+    {
+        const char* text;
+        bool taken;
+    } cases[] = {{"1a", false}, {"-1", false}, {" 5", false}, {"1.5", false}, {"x", false},
+                 {"15", true},  {"7", true},   {"28", true},  {"", true}};
     for (QLineEdit* e : {page->Bericht_DayOfAutoBericht_Edit, page->Bericht_OwnRange_From_Edit,
                          page->Bericht_OwnRange_To_Edit}) {
-        for (const char* text : {"1a", "-1", " 5", "1.5"}) {
-            QString input = QString::fromLatin1(text);
+        for (const auto& c : cases) {
+            QString input = QString::fromLatin1(c.text);
             int pos = 0;
-            EXPECT_EQ(e->validator()->validate(input, pos), QValidator::Invalid) << text;
+            const QValidator::State state = e->validator()->validate(input, pos);
+            EXPECT_EQ(state != QValidator::Invalid, c.taken) << e->objectName().toStdString() << " '" << c.text << "'";
+            // What the field takes it keeps, as typed.
+            if (c.taken) {
+                e->setText(QString::fromLatin1(c.text));
+                EXPECT_EQ(e->text(), QString::fromLatin1(c.text)) << e->objectName().toStdString();
+                EXPECT_TRUE(e->hasAcceptableInput()) << e->objectName().toStdString() << " '" << c.text << "'";
+            }
         }
     }
     EXPECT_EQ(page->Bericht_DayOfAutoBericht_Edit->maxLength(), 2);
+    // The saved settings carry what the fields took.
+    page->Bericht_OwnRange_From_Edit->setText(QStringLiteral("15"));
+    page->Bericht_OwnRange_To_Edit->setText(QStringLiteral("14"));
+    EXPECT_EQ(page->berichte().eigenerberichtVon, "15");
+    EXPECT_EQ(page->berichte().eigenerberichtBis, "14");
 }
 
 TEST_F(BerichteTabTest, TheTimerReportsOnTheDayThenPausesFortyEightHours)
@@ -225,7 +280,7 @@ TEST_F(BerichteTabTest, TheTimerReportsOnTheDayThenPausesFortyEightHours)
     EXPECT_TRUE(form->AutoBerichtTimer->isActive());
     ASSERT_TRUE(finished());
     EXPECT_TRUE(QFileInfo::exists(home.file("auto.htm")));
-    EXPECT_TRUE(home.read("auto.htm").contains("<p>\r\nin </p>")) << "the page was never shown: no unit name";
+    EXPECT_TRUE(home.read("auto.htm").contains("<p>\r\nin KiB</p>")) << "the page was never shown, the unit has its name";
 
     clock.advanceSeconds(172800); // the 10th, after the pause
     form->AutoBerichtTimerTimer();
@@ -250,22 +305,34 @@ TEST_F(BerichteTabTest, OnTheDayWithARunGoingTheTimerStillPauses)
 TEST_F(BerichteTabTest, ARunGoingAtCloseIsStoppedAndTheEarlierReportStays)
 {
     start();
+    // Decades of days on three adapters: far more than the run can go through while the window closes.
     std::vector<StoredRow> years;
-    for (QDate d(2017, 1, 1); d < QDate(2027, 1, 1); d = d.addDays(1))
+    for (QDate d(1976, 12, 1); d < QDate(2026, 12, 1); d = d.addDays(1))
         years.push_back({d.toString(Qt::ISODate), 1e9, 2e9});
     for (const char* index : {"00000001", "00000002", "dfu"})
         ASSERT_TRUE(storeTrafficRows(home.file("Datenbank.mdb"), index, years));
     home.write("bericht.htm", "earlier");
+    form->NicEngineTimer();
+    table.addOctets(2, 70000, 3000);
+    form->NicEngineTimer();
     page->Berichte_Pfad_Edit->setText(home.file("bericht.htm"));
     page->Berichte_Erstellen_ButtonClick();
-    ASSERT_NE(page->Bericht, nullptr);
+    const QPointer<TBericht> run = page->Bericht;
+    ASSERT_NE(run, nullptr);
     form->close();
     EXPECT_EQ(page->Bericht, nullptr);
-    waitFor([] { return false; }, 200);
+    ASSERT_TRUE(run) << "freed later, by the event loop";
+    EXPECT_TRUE(run->isFinished());
+    EXPECT_FALSE(run->succeeded());
+    EXPECT_LT(run->stepsDone(), run->steps()) << "stopped part way, not waited for to the end";
+    // The day is booked at close all the same, with the run stopped rather than waited out.
+    Database db(home.file("Datenbank.mdb"));
+    const QList<DayValues> days = storedDays(db, QStringLiteral("00000002"));
+    ASSERT_EQ(days.size(), static_cast<qsizetype>(years.size()) + 1);
+    EXPECT_EQ(days.last(), (DayValues{QDate(2026, 12, 8), 70000, 3000}));
+    waitFor([&] { return run.isNull(); });
     EXPECT_TRUE(messages.shown.empty());
-    // Stopped before it was done: nothing replaced the earlier report.
-    const QByteArray now = home.read("bericht.htm");
-    EXPECT_TRUE(now == "earlier" || now.endsWith("</html>\r\n")) << "never half a report";
+    EXPECT_EQ(home.read("bericht.htm"), "earlier") << "stopped before it was done: nothing replaced the earlier report";
 }
 
 } // namespace

@@ -172,18 +172,6 @@ TEST_F(MainformTest, SwitchNChecksTheDoubleTrafficGuard)
 
 namespace {
 
-TEST_F(MainformTest, MinimisingTheActiveWindowHidesItInstead)
-{
-    TMainform form(services, {});
-    form.show();
-    QApplication::setActiveWindow(&form);
-    ASSERT_TRUE(form.isActiveWindow());
-    form.setWindowState(Qt::WindowMinimized);
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_FALSE(form.isMinimized());
-}
-
 } // namespace
 
 namespace {

@@ -205,15 +205,25 @@ TEST_F(DesktopTest, VisibleZeroStartsInTheIconOrMinimised)
     EXPECT_TRUE(home.read("netzpegel.ini").contains("Visible=0")) << "still minimised at the next start";
 }
 
-TEST_F(DesktopTest, MinimisingTheActiveWindowWithTheIconHidesIt)
+TEST_F(DesktopTest, MinimisingTheActiveWindowHidesItOnlyWhereTheIconCanBringItBack)
 {
-    TMainform form(services, {});
-    form.show();
-    QApplication::setActiveWindow(&form);
-    form.setWindowState(Qt::WindowMinimized);
-    settle();
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_FALSE(form.isMinimized());
+    const struct
+    {
+        bool icon;
+        bool visible;
+        bool minimised;
+    } cases[] = {{true, false, false}, {false, true, true}};
+    for (const auto& c : cases) {
+        notificationArea.present = c.icon;
+        TMainform form(services, {});
+        form.show();
+        QApplication::setActiveWindow(&form);
+        ASSERT_TRUE(form.isActiveWindow()) << c.icon;
+        form.setWindowState(Qt::WindowMinimized);
+        settle();
+        EXPECT_EQ(form.isVisible(), c.visible) << "icon " << c.icon;
+        EXPECT_EQ(form.isMinimized(), c.minimised) << "icon " << c.icon;
+    }
 }
 
 TEST_F(DesktopTest, HelpOpensThePageOfTheTabAndTheStartPageWhileHidden)
@@ -395,16 +405,29 @@ TEST_F(DesktopTest, IconShowsTheRatesAndTheTooltipTodaysTotals)
     EXPECT_TRUE(form.Tray->toolTip().contains("UL: 3,91 KiB")) << form.Tray->toolTip().toStdString();
 }
 
-TEST_F(DesktopTest, TheFatalPathShowsItsBalloon)
+TEST_F(DesktopTest, TheFatalPathShowsItsBalloonThroughTheIconOrElseOnlyItsMessage)
 {
-    TMainform form(services, {});
-    const std::runtime_error failure("kaputt");
-    form.ApplicationException(QStringLiteral("QTimer"), &failure);
-    const TrayIcon::Balloon& b = form.Tray->lastBalloon();
-    EXPECT_EQ(b.title, errorText("Error7"));
-    EXPECT_EQ(b.text, errorText("Error7"));
-    EXPECT_EQ(b.icon, QSystemTrayIcon::Critical);
-    EXPECT_EQ(b.seconds, 60);
+    for (const bool icon : {true, false}) {
+        notificationArea.present = icon;
+        messages.shown.clear();
+        TMainform form(services, {});
+        form.showAtStart();
+        settle();
+        ASSERT_EQ(form.Tray->isShown(), icon);
+        const std::runtime_error failure("kaputt");
+        form.ApplicationException(QStringLiteral("QTimer"), &failure);
+        // The application is not to end here: the test goes on.
+        QCoreApplication::removePostedEvents(qApp, QEvent::MetaCall);
+        const TrayIcon::Balloon& b = form.Tray->lastBalloon();
+        EXPECT_EQ(b.title, errorText("Error7")) << icon;
+        EXPECT_EQ(b.text, errorText("Error7")) << icon;
+        EXPECT_EQ(b.icon, QSystemTrayIcon::Critical) << icon;
+        EXPECT_EQ(b.seconds, 60) << icon;
+        EXPECT_EQ(b.shown, icon) << "shown while the icon was still there, before the shutdown took it away";
+        EXPECT_FALSE(form.Tray->isShown()) << "gone with the program";
+        ASSERT_EQ(messages.shown.size(), 1u) << icon;
+        EXPECT_TRUE(messages.shown[0].text.startsWith(errorText("Error8"))) << icon;
+    }
 }
 
 TEST_F(DesktopTest, AboutBoxShowsVersionsAndOpensTheWebsite)

@@ -317,8 +317,12 @@ TEST_F(MainformStorageTest, SettingsThatCannotBeSavedAtCloseAreReportedAndTheDay
     table.addOctets(2, 9000, 1000);
     form.NicEngineTimer();
     {
+        // The settings table refuses every write (one that is missing is made again).
         Database db(home.file("Datenbank.mdb"));
-        db.exec(QStringLiteral("DROP TABLE \"00000002_einstellungen\""));
+        for (const char* when : {"UPDATE", "INSERT"})
+            db.exec(QStringLiteral("CREATE TRIGGER \"refuse %1\" BEFORE %1 ON \"00000002_einstellungen\" "
+                                   "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                        .arg(QLatin1String(when)));
     }
     // The settings file cannot be written any more.
     QFile::remove(home.file("netzpegel.ini"));

@@ -23,6 +23,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 
 namespace {
@@ -35,9 +36,7 @@ protected:
         MainformFixture::SetUp();
         site.writeVariables();
         site.writeUpdater();
-        HttpTimeouts quick;
-        quick.stallSeconds = 2;
-        http = std::make_unique<CurlHttpClient>(quick);
+        http = std::make_unique<CurlHttpClient>(UpdateSite::clientOptions());
         services.http = http.get();
         services.inputBox = [this](const QString& caption, const QString& prompt, const QString& initial, bool secret) {
             boxes << QStringList{caption, prompt, initial, secret ? "secret" : "plain"};
@@ -109,7 +108,7 @@ TEST_F(MainformUpdateTest, ClosingTheUpdateWindowMidTransferAbortsAndKeepsIt)
     HttpTestServer::Route slow;
     slow.patternSize = 8 * 1024 * 1024;
     slow.chunkDelayMs = 100;
-    site.server.setRoute("/files/setup.zip", slow);
+    site.files.setRoute("/files/setup.zip", slow);
     site.setAddressList(site.fileUrl("setup.zip") + ",-");
     site.setVersion("9.0");
     TMainform form(services, {});
@@ -132,6 +131,26 @@ TEST_F(MainformUpdateTest, ClosingTheUpdateWindowMidTransferAbortsAndKeepsIt)
     EXPECT_EQ(form.updateForm(), nullptr);
     form.Update1->trigger();
     EXPECT_NE(form.updateForm(), nullptr) << "the menu makes a new one";
+}
+
+TEST_F(MainformUpdateTest, WhatAServerSaysIsShownAsPlainText)
+{
+    HttpTestServer::Route marked = HttpTestServer::Route::answer(503);
+    marked.reasonPhrase = "<b>Wartung</b> <img src=\"x\"> <a href=\"https://example.invalid\">hier</a>";
+    site.files.setRoute("/files/setup.zip", marked);
+    site.setAddressList(site.fileUrl("setup.zip") + ",-");
+    site.setVersion("9.0");
+    TMainform form(services, {});
+    form.Update1->trigger();
+    ASSERT_TRUE(settled(form));
+    TUpdateForm* window = form.updateForm();
+    window->UpdateButton->click();
+    ASSERT_TRUE(settled(form));
+    const QString shown = window->Label1->text();
+    EXPECT_EQ(shown, german.error("Error40") + " HTTP/1.1 503 " + QString::fromUtf8(marked.reasonPhrase));
+    ASSERT_TRUE(Qt::mightBeRichText(shown)) << "the automatic format would have read it as markup";
+    EXPECT_EQ(window->Label1->textFormat(), Qt::PlainText);
+    EXPECT_FALSE(window->Label1->openExternalLinks());
 }
 
 TEST_F(MainformUpdateTest, TheDayCheckRunsTheAutomaticCheckInTheChosenMode)
@@ -231,7 +250,13 @@ TEST_F(MainformUpdateTest, APortThatIsNoPortChangesNothing)
 
 TEST_F(MainformUpdateTest, AnsweringNoClearsTheProxyForThisRunOnly)
 {
-    home.write("netzpegel.ini", "[Allgemein]\nProxyServer=127.0.0.1\nProxyPort=9\n");
+    {
+        // Saved through the dialog, with a password, in an earlier run.
+        TMainform form(services, {});
+        answers = {"127.0.0.1", "9", "netzer", "Geheim!42"};
+        messages.answer = true;
+        form.ProxyButtonClick();
+    }
     site.setVersion("1.0.0");
     {
         TMainform form(services, {});
@@ -242,11 +267,14 @@ TEST_F(MainformUpdateTest, AnsweringNoClearsTheProxyForThisRunOnly)
         form.Update1->trigger();
         ASSERT_TRUE(settled(form));
         EXPECT_EQ(site.server.requestCount(), 1) << "straight to the server";
+        // Applying the settings afterwards writes the other settings, not the cleared proxy.
+        form.TabSheet2->Button2->click();
+        EXPECT_EQ(IniReadString("Allgemein", "ProxyServer"), "127.0.0.1");
     }
     EXPECT_EQ(IniReadString("Allgemein", "ProxyServer"), "127.0.0.1") << "the file keeps its proxy";
     TMainform again(services, {});
-    EXPECT_EQ(http->proxy().server, "127.0.0.1");
-    EXPECT_EQ(http->proxy().port, 9);
+    const ProxySettings saved{QStringLiteral("127.0.0.1"), 9, QStringLiteral("netzer"), QStringLiteral("Geheim!42")};
+    EXPECT_EQ(http->proxy(), saved) << "after a restart the saved values apply again";
 }
 
 TEST_F(MainformUpdateTest, ClosingTheProgramCutsARunningTransfer)

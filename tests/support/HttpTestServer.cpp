@@ -1,17 +1,56 @@
 #include "support/HttpTestServer.h"
 
+#include <QFile>
 #include <QMutexLocker>
+#include <QProcess>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
-constexpr qint64 kPiece = 64 * 1024;
+// A key and a self-signed certificate for 127.0.0.1, made once per test program.
+struct TestCertificate
+{
+    QTemporaryDir dir;
+    QString key = dir.filePath(QStringLiteral("key.pem"));
+    QString cert = dir.filePath(QStringLiteral("cert.pem"));
+
+    TestCertificate()
+    {
+        QProcess make;
+        make.setProcessChannelMode(QProcess::MergedChannels);
+        make.start(QStringLiteral("openssl"),
+                   {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout",
+                    key, "-out", cert, "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
+                    "subjectAltName=IP:127.0.0.1", "-addext", "basicConstraints=critical,CA:TRUE"});
+        if (!make.waitForFinished() || make.exitCode() != 0)
+            qFatal("openssl could not make the test certificate: %s", make.readAll().constData());
+    }
+};
+
+const TestCertificate& testCertificate()
+{
+    static const TestCertificate certificate;
+    return certificate;
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 QByteArray reason(int status)
 {
@@ -38,7 +77,11 @@ public:
     {
         connect(socket, &QTcpSocket::readyRead, this, [this] { read(); });
         connect(socket, &QTcpSocket::bytesWritten, this, [this] { pump(); });
+        if (auto* tls = qobject_cast<QSslSocket*>(socket))
+            connect(tls, &QSslSocket::encryptedBytesWritten, this, [this] { pump(); });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        // A TLS connection is handed over after its handshake: the request may be here already.
+        QMetaObject::invokeMethod(this, [this] { read(); }, Qt::QueuedConnection);
     }
 
 private:
@@ -91,8 +134,13 @@ private:
             return;
         }
         m_size = m_route.patternSize >= 0 ? m_route.patternSize : m_route.body.size();
-        QByteArray head = "HTTP/1.1 " + QByteArray::number(m_route.status) + ' ' + reason(m_route.status) + "\r\n";
-        if (!m_route.noLength)
+        if (m_route.endless) {
+            m_route.patternSize = std::max<qint64>(m_route.patternSize, 0);
+            m_size = std::numeric_limits<qint64>::max();
+        }
+        const QByteArray phrase = m_route.reasonPhrase.isEmpty() ? reason(m_route.status) : m_route.reasonPhrase;
+        QByteArray head = "HTTP/1.1 " + QByteArray::number(m_route.status) + ' ' + phrase + "\r\n";
+        if (!m_route.noLength && !m_route.endless)
             head += "Content-Length: "
                 + QByteArray::number(m_route.announcedLength >= 0 ? m_route.announcedLength : m_size) + "\r\n";
         head += "Content-Type: application/octet-stream\r\nConnection: close\r\n\r\n";
@@ -112,8 +160,9 @@ private:
     {
         if (!m_answered || m_done || m_waiting)
             return;
-        while (m_sent < m_toSend && m_socket->bytesToWrite() < 4 * kPiece) {
-            const qint64 n = std::min(kPiece, m_toSend - m_sent);
+        const qint64 piece = std::max<qint64>(1, m_route.pieceBytes);
+        while (m_sent < m_toSend && queued() < 4 * piece) {
+            const qint64 n = std::min(piece, m_toSend - m_sent);
             m_socket->write(m_route.patternSize >= 0 ? HttpTestServer::pattern(m_sent, n) : m_route.body.mid(m_sent, n));
             m_sent += n;
             if (m_route.chunkDelayMs > 0 && m_sent < m_toSend) {
@@ -131,6 +180,13 @@ private:
         }
     }
 
+    // Bytes written but not yet sent; a TLS socket encrypts at once and keeps them encrypted.
+    qint64 queued() const
+    {
+        const auto* tls = qobject_cast<const QSslSocket*>(m_socket);
+        return m_socket->bytesToWrite() + (tls ? tls->encryptedBytesToWrite() : 0);
+    }
+
     QTcpSocket* m_socket;
     std::shared_ptr<HttpTestServer::Shared> m_shared;
     QByteArray m_input;
@@ -146,15 +202,29 @@ private:
 class HttpTestListener : public QObject
 {
 public:
-    explicit HttpTestListener(std::shared_ptr<HttpTestServer::Shared> shared)
+    HttpTestListener(std::shared_ptr<HttpTestServer::Shared> shared, HttpTestServer::Scheme scheme)
         : m_shared(std::move(shared))
+        , m_scheme(scheme)
     {
     }
 
     quint16 listen()
     {
-        m_server = new QTcpServer(this);
-        connect(m_server, &QTcpServer::newConnection, this, [this] {
+        if (m_scheme == HttpTestServer::Scheme::Https) {
+            auto* tls = new QSslServer(this);
+            QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+            configuration.setLocalCertificate(QSslCertificate(fileBytes(testCertificate().cert)));
+            configuration.setPrivateKey(QSslKey(fileBytes(testCertificate().key), QSsl::Ec));
+            configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
+            // It verifies no one: without the system's certificates each handshake is quick.
+            configuration.setCaCertificates({});
+            tls->setSslConfiguration(configuration);
+            m_server = tls;
+        } else {
+            m_server = new QTcpServer(this);
+        }
+        // After the handshake, for TLS: only then is a connection pending.
+        connect(m_server, &QTcpServer::pendingConnectionAvailable, this, [this] {
             while (QTcpSocket* socket = m_server->nextPendingConnection())
                 new HttpTestConnection(socket, m_shared);
         });
@@ -170,14 +240,18 @@ public:
 
 private:
     std::shared_ptr<HttpTestServer::Shared> m_shared;
+    HttpTestServer::Scheme m_scheme;
     QTcpServer* m_server = nullptr;
 };
 
-HttpTestServer::HttpTestServer()
+HttpTestServer::HttpTestServer(Scheme scheme)
     : m_shared(std::make_shared<Shared>())
+    , m_scheme(scheme)
     , m_thread(new QThread)
-    , m_listener(new HttpTestListener(m_shared))
+    , m_listener(new HttpTestListener(m_shared, scheme))
 {
+    if (scheme == Scheme::Https)
+        testCertificate();   // made here, not on the server's thread
     m_listener->moveToThread(m_thread);
     m_thread->start();
     QMetaObject::invokeMethod(m_listener, [this] { m_port = m_listener->listen(); }, Qt::BlockingQueuedConnection);
@@ -202,8 +276,13 @@ HttpTestServer::Route HttpTestServer::Route::answer(int status, const QByteArray
 
 QString HttpTestServer::url(const QByteArray& path) const
 {
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(QString::fromUtf8(path));
+    return QStringLiteral("%1://127.0.0.1:%2%3")
+        .arg(m_scheme == Scheme::Https ? QStringLiteral("https") : QStringLiteral("http"))
+        .arg(m_port)
+        .arg(QString::fromUtf8(path));
 }
+
+QString HttpTestServer::caFile() { return testCertificate().cert; }
 
 void HttpTestServer::setRoute(const QByteArray& path, const Route& route)
 {

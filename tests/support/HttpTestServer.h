@@ -15,21 +15,27 @@ class HttpTestListener;
 // may call a blocking client from its own thread. It answers each path as
 // told (or 404), can misbehave on purpose, counts and records the requests,
 // and serves absolute request targets too, so it also stands in for a proxy.
-// Every answer closes its connection.
+// Every answer closes its connection. With TLS it speaks https, with a
+// certificate for 127.0.0.1 that only a client trusting caFile() accepts.
 class HttpTestServer
 {
 public:
+    enum class Scheme { Http, Https };
+
     struct Route
     {
         int status = 200;
+        QByteArray reasonPhrase;       // instead of the status's usual one
         QByteArray body;
         qint64 patternSize = -1;       // a generated body of this many bytes (pattern()) instead of `body`
         qint64 announcedLength = -1;   // Content-Length to send instead of the body's length
         bool noLength = false;         // no Content-Length: the body ends with the connection
+        bool endless = false;          // no Content-Length, and a generated body that never ends
         bool stall = false;            // read the request, then answer nothing
         bool closeMidBody = false;     // send the headers and half the body, then close
         QByteArray location;           // a redirect: status 302 to this target
-        int chunkDelayMs = 0;          // pause between the body's 64 KiB pieces
+        int chunkDelayMs = 0;          // pause between the body's pieces
+        qint64 pieceBytes = 64 * 1024; // size of those pieces
 
         static Route answer(int status, const QByteArray& body = {});
     };
@@ -40,13 +46,16 @@ public:
         QHash<QByteArray, QByteArray> headers;   // names in lower case
     };
 
-    HttpTestServer();
+    explicit HttpTestServer(Scheme scheme = Scheme::Http);
     ~HttpTestServer();
     HttpTestServer(const HttpTestServer&) = delete;
     HttpTestServer& operator=(const HttpTestServer&) = delete;
 
     quint16 port() const { return m_port; }
     QString url(const QByteArray& path) const;
+    // The certificate an https server shows, as a file of trusted certificates
+    // for the client; the same for every server of the test program.
+    static QString caFile();
 
     void setRoute(const QByteArray& path, const Route& route);
     void setBody(const QByteArray& path, const QByteArray& body);
@@ -73,6 +82,7 @@ private:
     };
 
     std::shared_ptr<Shared> m_shared;
+    Scheme m_scheme;
     QThread* m_thread;
     HttpTestListener* m_listener;
     quint16 m_port = 0;

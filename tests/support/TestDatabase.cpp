@@ -1,5 +1,7 @@
 #include "support/TestDatabase.h"
 
+#include <algorithm>
+
 #include <sqlite3.h>
 
 namespace {
@@ -54,6 +56,20 @@ std::map<QString, DayTraffic> trafficRows(const QString& dbPath, const QString& 
     }
     sqlite3_finalize(stmt);
     return rows;
+}
+
+DayTraffic trafficSince(const QString& dbPath, const QString& table, const QDate& first)
+{
+    DayTraffic sum;
+    const QString from = first.toString(Qt::ISODate);
+    for (const auto& [day, t] : trafficRows(dbPath, table)) {
+        if (day < from)
+            continue;
+        sum.received += t.received;
+        sum.send += t.send;
+        sum.rows = std::max(sum.rows, t.rows);
+    }
+    return sum;
 }
 
 DayTraffic trafficSum(const QString& dbPath, const QString& table)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -20,6 +21,10 @@ struct DayTraffic
 // The rows of an adapter's traffic table by their "Datum" text; empty when the
 // table cannot be read.
 std::map<QString, DayTraffic> trafficRows(const QString& dbPath, const QString& table);
+
+// The sum over the days from `first` on, as one day: what a run booked that
+// may have crossed midnight. `rows` is the most rows any one of them has.
+DayTraffic trafficSince(const QString& dbPath, const QString& table, const QDate& first);
 
 // The sum over all rows of an adapter's traffic table.
 DayTraffic trafficSum(const QString& dbPath, const QString& table);

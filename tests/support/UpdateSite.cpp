@@ -16,20 +16,28 @@ UpdateSite::~UpdateSite()
     clearLogVersionTexts();
 }
 
+HttpOptions UpdateSite::clientOptions()
+{
+    HttpOptions options;
+    options.stallSeconds = 2;
+    options.caFile = HttpTestServer::caFile();
+    return options;
+}
+
 void UpdateSite::offer(const QByteArray& version, const QByteArray& name, qint64 size)
 {
     setVersion(version);
     setAddressList(fileUrl(name) + ",\"" + server.url("/info page").toUtf8() + "\"");
     HttpTestServer::Route file;
     file.patternSize = size;
-    server.setRoute("/files/" + name, file);
+    files.setRoute("/files/" + name, file);
 }
 
 void UpdateSite::setVersion(const QByteArray& version) { server.setBody("/version.txt", version); }
 
 void UpdateSite::setAddressList(const QByteArray& list) { server.setBody("/urls.txt", list); }
 
-QByteArray UpdateSite::fileUrl(const QByteArray& name) const { return server.url("/files/" + name).toUtf8(); }
+QByteArray UpdateSite::fileUrl(const QByteArray& name) const { return files.url("/files/" + name).toUtf8(); }
 
 void UpdateSite::writeVariables(const QString& updater) const
 {

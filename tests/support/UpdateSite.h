@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/HttpTestServer.h"
+#include "update/CurlHttpClient.h"
 
 #include <QStringList>
 
@@ -17,10 +18,15 @@ public:
     UpdateSite(const UpdateSite&) = delete;
     UpdateSite& operator=(const UpdateSite&) = delete;
 
-    HttpTestServer server;
+    // Client options for the tests: the sites' certificate trusted, a stall
+    // ends a transfer after two seconds.
+    static HttpOptions clientOptions();
 
-    // The version file says `version`; the address list offers /files/`name`,
-    // which serves HttpTestServer::pattern(size).
+    HttpTestServer server;                                    // version file and address list
+    HttpTestServer files{HttpTestServer::Scheme::Https};      // the downloads
+
+    // The version file says `version`; the address list offers /files/`name`
+    // on the https server, which serves HttpTestServer::pattern(size).
     void offer(const QByteArray& version, const QByteArray& name, qint64 size);
     void setVersion(const QByteArray& version);
     void setAddressList(const QByteArray& list);

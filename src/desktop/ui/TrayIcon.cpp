@@ -75,8 +75,8 @@ bool TrayIcon::isShown() const
 void TrayIcon::ShowBalloonHint(const QString& title, const QString& text, QSystemTrayIcon::MessageIcon icon,
                                int seconds)
 {
-    m_lastBalloon = {title, text, icon, seconds};
-    if (CoolTrayIcon1->isVisible())
+    m_lastBalloon = {title, text, icon, seconds, CoolTrayIcon1->isVisible()};
+    if (m_lastBalloon.shown)
         CoolTrayIcon1->showMessage(title, text, icon, seconds * 1000);
 }
 

@@ -21,6 +21,7 @@ public:
         QString text;
         QSystemTrayIcon::MessageIcon icon = QSystemTrayIcon::NoIcon;
         int seconds = 0;
+        bool shown = false;   // the icon was there to show it
     };
 
     // The menu is a child of `owner`, where the language texts find its entries.

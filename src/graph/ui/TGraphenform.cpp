@@ -409,6 +409,8 @@ void TGraphenform::snapWhenSettled()
         m_snapTimer->start();
 }
 
+bool TGraphenform::snapPending() const { return m_snapTimer->isActive(); }
+
 void TGraphenform::contextMenuEvent(QContextMenuEvent* event)
 {
     GraphenformPopupMenu->popup(event->globalPos());

@@ -32,6 +32,9 @@ public:
 
     explicit TGraphenform(QWidget* parent = nullptr);
 
+    // A move or resize waits to be snapped to the work area.
+    bool snapPending() const;
+
     TPerformanceGraph& graph() { return PerformanceGraph1->graph(); }
     const TPerformanceGraph& graph() const { return PerformanceGraph1->graph(); }
 

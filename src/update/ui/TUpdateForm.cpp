@@ -23,6 +23,8 @@ TUpdateForm::TUpdateForm(UpdateService& service, const TSprache& sprache)
     setAttribute(Qt::WA_ShowWithoutActivating);
     Label1 = new QLabel(sprache.text(QStringLiteral("Updates"), QStringLiteral("Update5")), this);
     Label1->setObjectName(QStringLiteral("Label1"));
+    // Its texts carry what a server said: never read as markup.
+    Label1->setTextFormat(Qt::PlainText);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ProgressBar1 = new QProgressBar(this);

@@ -12,11 +12,18 @@ constexpr qint64 kWarmUpBytes = 3000;
 
 void E2eTest::SetUp()
 {
+    firstDay = QDate::currentDate();
     if (!sandbox.unavailable().isEmpty())
         GTEST_SKIP() << qPrintable(sandbox.unavailable());
     const int ifIndex = sandbox.loopbackIfIndex();
     ASSERT_GT(ifIndex, 0);
     lo = QStringLiteral("%1").arg(ifIndex, 8, 16, QLatin1Char('0'));
+}
+
+DayTraffic E2eTest::bookedSinceStart(const QString& index, const QString& folder) const
+{
+    const QString path = (folder.isEmpty() ? home.folder() : folder) + QStringLiteral("Datenbank.mdb");
+    return trafficSince(path, index, firstDay);
 }
 
 void E2eTest::installWithLoopbackCounted()

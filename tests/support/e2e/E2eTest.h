@@ -1,9 +1,11 @@
 #pragma once
 
 #include "support/TempHome.h"
+#include "support/TestDatabase.h"
 #include "support/e2e/NetnsSandbox.h"
 #include "support/e2e/ProgramRun.h"
 
+#include <QDate>
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -30,8 +32,12 @@ protected:
     QStringList savedEntries() const;
     // Waits until `run` has counted lo up to exactly `kernel` and saved it.
     bool countedUpTo(ProgramRun& run, const LoopbackCounters& kernel) const;
+    // What is booked for `index` since the test began, in the test's program
+    // folder or in `folder`: a run that crosses midnight books on two days.
+    DayTraffic bookedSinceStart(const QString& index, const QString& folder = {}) const;
 
     TempHome home;
+    QDate firstDay;   // the day the test began
     NetnsSandbox sandbox;
     QString lo; // lo's entry ID
 };
