@@ -223,7 +223,8 @@ TEST_F(E2eStatsReport, ReportToAFileOrFailingClearlyWithTheEarlierReportKept)
     ASSERT_TRUE(storeTrafficRows(db(), "dfu", {{"2026-02-20", 3042.0, 1024.0}}));
     CommandLineRun run = runCommandLine({"--report"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains("no file name")) << run.err.constData();
+    // The report's log, failures included, speaks the user's language, here German.
+    EXPECT_TRUE(run.err.contains("Für den Bericht ist kein Dateiname angegeben.")) << run.err.constData();
 
     run = runCommandLine({"--report", home.file("eigen.htm")});
     ASSERT_EQ(run.exitCode, 0) << run.err.constData();
@@ -233,7 +234,7 @@ TEST_F(E2eStatsReport, ReportToAFileOrFailingClearlyWithTheEarlierReportKept)
     ASSERT_TRUE(storeTrafficRows(db(), "dfu", {{"2026-02-21", QStringLiteral("kaputt"), 1.0}}));
     run = runCommandLine({"--report", home.file("eigen.htm")});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains("'kaputt'")) << run.err.constData();
+    EXPECT_TRUE(run.err.contains("„kaputt“")) << run.err.constData();
     EXPECT_EQ(home.read("eigen.htm"), good);
 
     run = runCommandLine({"--report", home.file("fehlt/eigen.htm")});
