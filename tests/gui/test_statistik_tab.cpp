@@ -163,6 +163,26 @@ TEST_F(StatistikTabTest, PresetsFillTheFieldsFromTheClockAndQueryAtOnce)
     EXPECT_EQ(page->Statistik, nullptr);
 }
 
+TEST_F(StatistikTabTest, TheDateFieldsShowAnExampleInTheirFormatAndAHintInTheUsersLanguage)
+{
+    services.chooseFile = [this](const QString&, const QString&) { return home.file("english.lan"); };
+    start();
+    const struct
+    {
+        const char* language;
+        QString hint;
+    } cases[] = {{"deutsch", "Ein Datum im kurzen Datumsformat, z. B. 31.12.2026"},
+                 {"english", "A date in the short date format, e.g. 31.12.2026"}};
+    for (const auto& c : cases) {
+        if (QByteArray(c.language) == "english")
+            form->Button4Click();   // the language file chosen on the settings tab
+        for (const QLineEdit* e : {page->VonEdit, page->BisEdit}) {
+            EXPECT_EQ(e->placeholderText(), "31.12.2026") << c.language << ": the German short date";
+            EXPECT_EQ(e->toolTip(), c.hint) << c.language;
+        }
+    }
+}
+
 TEST_F(StatistikTabTest, ALanguageChosenLaterShowsOwnDatesWithTheFieldsOpen)
 {
     services.chooseFile = [this](const QString&, const QString&) { return home.file("english.lan"); };
