@@ -1,19 +1,18 @@
 #include "cli/StatsMode.h"
 
 #include "acquisition/NetlinkInterfaceTable.h"
-#include "engine/RestartCounters.h"
 #include "base/SystemClock.h"
+#include "cli/CachedTotals.h"
+#include "cli/CentralAccess.h"
+#include "cli/CentralHostCopy.h"
 #include "cli/ProgramFiles.h"
-#include "config/IniFile.h"
 #include "base/ProgramFolder.h"
 #include "reports/LocaleTexts.h"
 #include "reports/StatistikQuery.h"
-#include "engine/CounterCache.h"
 #include "storage/Database.h"
 #include "storage/DatabaseError.h"
 #include "storage/TrafficStatements.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -29,6 +28,7 @@ struct StatsArguments
     std::optional<QDate> from;
     std::optional<QDate> to;
     bool json = false;
+    QString host; // another machine's days, from the central database
 };
 
 bool parseArguments(const QStringList& arguments, StatsArguments& a, QString& error)
@@ -37,6 +37,12 @@ bool parseArguments(const QStringList& arguments, StatsArguments& a, QString& er
         const QString& arg = arguments[i];
         if (arg == QLatin1String("--json")) {
             a.json = true;
+        } else if (arg == QLatin1String("--host")) {
+            a.host = arguments.value(++i);
+            if (a.host.isEmpty()) {
+                error = QStringLiteral("--host wants a host's id or name");
+                return false;
+            }
         } else if (arg == QLatin1String("--from") || arg == QLatin1String("--to")) {
             const QString text = arguments.value(++i);
             const QDate day = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
@@ -89,51 +95,6 @@ QString resolveTable(Database& db, const QString& wanted, const std::vector<Prog
         }
     }
     return {};
-}
-
-// The running totals of `table` in the cache file, when that file is today's.
-void addCachedTotals(StatistikRequest& request, const std::vector<ProgramEntry>& entries, QTextStream& err)
-{
-    QString cacheName;
-    try {
-        cacheName = IniReadString(QStringLiteral("Variablen"), QStringLiteral("CacheDateiname"), variablesFilePath());
-    } catch (const IniError&) {
-        return; // no cache to read
-    }
-    if (cacheName.isEmpty())
-        return;
-    CounterCache::Contents cache;
-    // The counters file beside the cache names the adapter of each group, also
-    // of those the running window took on or lost since its start.
-    QByteArray onDisk;
-    if (QFile f(programFile(cacheName)); f.open(QIODevice::ReadOnly))
-        onDisk = f.readAll();
-    RestartCounters counters(programFile(cacheName + QStringLiteral(".counters")));
-    counters.load(onDisk);
-    const QStringList owners = counters.cacheOwners();
-    if (!owners.isEmpty() && CounterCache::peek(programFile(cacheName), owners.size(), cache) == CounterCache::Restored) {
-        const qsizetype k = owners.indexOf(request.table);
-        if (cache.day == request.today && k >= 0) {
-            request.unbookedReceived = cache.groups[static_cast<size_t>(k)].received;
-            request.unbookedSent = cache.groups[static_cast<size_t>(k)].send;
-        }
-        return;
-    }
-    const int result = CounterCache::peek(programFile(cacheName), static_cast<qsizetype>(entries.size()), cache);
-    if (result == CounterCache::DoesNotFit) {
-        // The file names no adapters: its groups follow the running window's list.
-        err << "netzpegel: the counter cache does not match this system's adapters; today's running totals are "
-               "left out\n";
-        return;
-    }
-    if (result != CounterCache::Restored || cache.day != request.today)
-        return;
-    for (size_t k = 0; k < entries.size(); ++k) {
-        if (entries[k].index == request.table) {
-            request.unbookedReceived = cache.groups[k].received;
-            request.unbookedSent = cache.groups[k].send;
-        }
-    }
 }
 
 QJsonValue bytes(const std::optional<long double>& value)
@@ -194,23 +155,45 @@ int runStats(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return 1;
     }
     try {
-        const std::unique_ptr<Database> db = ProgramFiles::openDatabase();
-        NetlinkInterfaceTable interfaces;
+        std::unique_ptr<Database> db;
+        CentralHostCopy host;
         std::vector<ProgramEntry> entries;
-        const bool listed = programEntries(interfaces, files, entries);
+        bool listed = false;
+        if (args.host.isEmpty()) {
+            db = ProgramFiles::openDatabase();
+            NetlinkInterfaceTable interfaces;
+            listed = programEntries(interfaces, files, entries);
+        } else {
+            QString connection;
+            if (!CentralAccess::connectionString(files, connection, error) || !host.load(connection, args.host, error)) {
+                err << "netzpegel --stats: " << error << '\n';
+                return 1;
+            }
+            entries = host.adapters();
+        }
+        Database& source = db ? *db : host.database();
         QString name;
         StatistikRequest request;
-        request.table = resolveTable(*db, args.adapter, entries, name);
+        request.table = resolveTable(source, args.adapter, entries, name);
         if (request.table.isEmpty()) {
-            err << "netzpegel --stats: no adapter or traffic table named '" << args.adapter << "'\n";
+            err << "netzpegel --stats: no adapter or traffic table named '" << args.adapter << "'";
+            if (!args.host.isEmpty())
+                err << " on " << host.hostName() << " (" << host.hostId() << ')';
+            err << '\n';
             return 1;
         }
         request.from = args.from;
         request.to = args.to;
         request.today = SystemClock::instance().today();
-        if (listed)
-            addCachedTotals(request, entries, err);
-        const StatistikData data = queryStatistik(*db, request);
+        if (listed) {
+            // The running totals of the table in the cache file, when that file is today's.
+            const CachedTotals cached = CachedTotals::read(&entries, err);
+            if (cached.day == request.today && cached.byTable.contains(request.table)) {
+                request.unbookedReceived = cached.byTable.value(request.table).received;
+                request.unbookedSent = cached.byTable.value(request.table).sent;
+            }
+        }
+        const StatistikData data = queryStatistik(source, request);
         if (args.json)
             printJson(request, name, data, out);
         else

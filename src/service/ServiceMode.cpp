@@ -13,10 +13,13 @@
 #include "desktop/BasisPrio.h"
 #include "desktop/SetpriorityProcessPriority.h"
 #include "desktop/SingleInstance.h"
+#include "engine/CentralSender.h"
 #include "engine/TrafficEngine.h"
 
 #include <QCoreApplication>
 #include <QTimer>
+
+#include <memory>
 
 namespace {
 
@@ -113,11 +116,19 @@ int runService(const QStringList& arguments)
     }
     engine.createEntries(rows, options);
     engine.start(rows, options);
+    std::unique_ptr<CentralSender> central;
+    if (!settings.zentrale.isEmpty()) {
+        CentralSender::Options centralOptions;
+        centralOptions.connectionString = settings.zentrale;
+        centralOptions.log = [&messages](const QString& text) { messages.show(MessageSink::Icon::Warning, text); };
+        central = std::make_unique<CentralSender>(engine, &sprache, centralOptions);
+    }
     instance.listen(); // a later start is told that this one runs; there is no window to raise
     QObject::connect(&unixSignals, &UnixSignals::terminationRequested, &engine, [] { QCoreApplication::exit(0); });
     if (unixSignals.requested())
         QTimer::singleShot(0, &engine, [] { QCoreApplication::exit(0); });
     const int code = QCoreApplication::exec();
+    central.reset(); // the end never waits for the network; what is owed goes out at the next start
     for (TNic* nic : engine.bookAtClose())
         messages.show(MessageSink::Icon::Error, entryText(sprache, *nic));
     engine.release();

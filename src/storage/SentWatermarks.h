@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QDate>
+#include <QHash>
+#include <QString>
+
+class Database;
+
+// What the central database already holds of each traffic table, kept in the local
+// database: per table and central database ("target"), the last day sent whose row will
+// not change any more. Days after it are owed. A table with no mark owes every day.
+// Each function throws DatabaseError on failure.
+namespace SentWatermarks {
+
+QString tableName(); // "zentrale_gesendet"
+
+// The marks for `target`, by traffic table; none while nothing was ever sent.
+QHash<QString, QDate> read(Database& db, const QString& target);
+// Sets the mark of `table` for `target` (the table of marks is made when missing).
+void write(Database& db, const QString& target, const QString& table, const QDate& through);
+// Forgets every mark for `target`: every day is owed again.
+void forget(Database& db, const QString& target);
+
+} // namespace SentWatermarks
