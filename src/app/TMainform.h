@@ -17,6 +17,8 @@
 
 class BerichteTab;
 class Autostart;
+class CentralCheck;
+class CentralSender;
 class AutostartFolder;
 class Clock;
 class Database;
@@ -175,6 +177,8 @@ public slots:
     void BackColorButtonClick();
     void SendColorButtonClick();
     void RecvColorButtonClick();
+    // Central database: TMainformZentrale.cpp
+    void ZentraleTest_ButtonClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -221,6 +225,9 @@ private:
     void startAutomaticUpdate();
     void stopUpdates();
     QString inputBox(const QString& caption, const QString& prompt, const QString& initial, bool secret);
+    // Central database: the sender follows the saved setting; it stops before the day is booked.
+    void applyCentralSetting();
+    void stopCentral();
 
     const std::vector<TNic*>& v; // the engine's entries
     std::vector<TGraphenform*> g;
@@ -237,4 +244,7 @@ private:
     HttpClient* m_http = nullptr;
     std::unique_ptr<UpdateService> m_update;
     QPointer<TUpdateForm> m_updateForm;
+    std::unique_ptr<CentralSender> m_central;
+    QString m_centralConnection; // what m_central sends to
+    QPointer<CentralCheck> m_centralCheck;
 };

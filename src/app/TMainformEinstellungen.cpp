@@ -54,6 +54,7 @@ void TMainform::connectControls()
     connect(TabSheet5->Button3, &QPushButton::clicked, TabSheet5, &DatenbankTab::Button3Click);
     connect(Update1, &QAction::triggered, this, &TMainform::Update1Click);
     connect(t->ProxyButton, &QPushButton::clicked, this, &TMainform::ProxyButtonClick);
+    connect(t->ZentraleTest_Button, &QPushButton::clicked, this, &TMainform::ZentraleTest_ButtonClick);
     connectDesktop();
 }
 
@@ -158,10 +159,12 @@ void TMainform::Button1Click()
 void TMainform::Button2Click()
 {
     m_einstellungen = controlsToSettings();
-    if (EinstellungenSpeichern(m_einstellungen))
+    if (EinstellungenSpeichern(m_einstellungen)) {
+        applyCentralSetting(); // a saved connection string sends from now on
         message(MessageSink::Icon::Information, m_sprache->error(QStringLiteral("Error13")));
-    else
+    } else {
         message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error14")));
+    }
 }
 
 void TMainform::Einstellungen_anzeigen_Graph_CheckBoxClick(bool checked)

@@ -43,7 +43,11 @@ QString describe(const PgError& e)
     case PgError::Kind::PermissionDenied:
         what = QStringLiteral("the role lacks a right on the central table");
         break;
-    case PgError::Kind::TableShape: what = QStringLiteral("the central table is not as this program needs it"); break;
+    case PgError::Kind::TableShape:
+        what = e.sqlState() == QLatin1String("42P01")
+            ? QStringLiteral("the central database has no table netzpegel_days yet: no machine has sent to it")
+            : QStringLiteral("the central table is not as this program needs it");
+        break;
     case PgError::Kind::BadValue: what = QStringLiteral("the central table holds values no day can hold"); break;
     case PgError::Kind::Aborted: what = QStringLiteral("stopped"); break;
     case PgError::Kind::Other: what = QStringLiteral("the central database failed"); break;

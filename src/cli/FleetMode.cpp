@@ -7,7 +7,9 @@
 #include "storage/PgConnection.h"
 #include "storage/PgError.h"
 
+#include <QHash>
 #include <QJsonArray>
+#include <QSet>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -70,10 +72,17 @@ void printTable(const std::vector<CentralStatements::AdapterTotals>& totals, con
     using Line = std::array<QString, 6>;
     std::vector<Line> lines{{QStringLiteral("Host"), QStringLiteral("Adapter"), QStringLiteral("Received"),
                              QStringLiteral("Sent"), QStringLiteral("Total"), QStringLiteral("Days")}};
+    // A name two machines share is told apart by their ids.
+    QHash<QString, QSet<QString>> idsOfName;
+    for (const auto& t : totals)
+        idsOfName[t.hostName].insert(t.hostId);
     for (const auto& t : totals) {
+        QString host = t.hostName.isEmpty() ? t.hostId : t.hostName;
+        if (!t.hostName.isEmpty() && idsOfName.value(t.hostName).size() > 1)
+            host += QStringLiteral(" (") + t.hostId + QLatin1Char(')');
         const QString adapter = t.adapterName.isEmpty() ? t.adapter
                                                         : t.adapterName + QStringLiteral(" (") + t.adapter + QLatin1Char(')');
-        lines.push_back({t.hostName.isEmpty() ? t.hostId : t.hostName, adapter,
+        lines.push_back({host, adapter,
                          FormatQuantity(t.received, files.base, files.sprache),
                          FormatQuantity(t.sent, files.base, files.sprache),
                          FormatQuantity(t.total(), files.base, files.sprache), QString::number(t.days)});

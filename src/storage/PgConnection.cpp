@@ -291,8 +291,13 @@ PgConnection::Result PgConnection::run(const QString& sql, const QVariantList& p
             if (!failure) {
                 const char* code = PQresultErrorField(res.get(), PG_DIAG_SQLSTATE);
                 const QString state = code ? QString::fromLatin1(code) : QString();
-                failure.emplace(PgError::kindOfSqlState(state),
-                                readable(QString::fromUtf8(PQresultErrorMessage(res.get()))), state);
+                // The server's own sentence and its detail; not the statement it quotes.
+                QString text = QString::fromUtf8(PQresultErrorField(res.get(), PG_DIAG_MESSAGE_PRIMARY));
+                if (const char* detail = PQresultErrorField(res.get(), PG_DIAG_MESSAGE_DETAIL))
+                    text += QStringLiteral(" (") + QString::fromUtf8(detail) + QLatin1Char(')');
+                if (text.isEmpty())
+                    text = readable(QString::fromUtf8(PQresultErrorMessage(res.get())));
+                failure.emplace(PgError::kindOfSqlState(state), text, state);
             }
             continue;
         }
