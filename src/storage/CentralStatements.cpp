@@ -74,9 +74,9 @@ void prepareTable(PgConnection& pg)
                                "CONSTRAINT netzpegel_days_bytes CHECK (received >= 0 AND sent >= 0), "
                                "PRIMARY KEY (host_id, adapter, day))")
                     .arg(kTable));
-        // The fleet's view of a month reads this index alone, not the whole table.
+        // The fleet's view of a period reads this index alone, never the table.
         pg.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS netzpegel_days_by_day ON %1 (day) "
-                               "INCLUDE (host_id, adapter, received, sent)")
+                               "INCLUDE (host_id, adapter, host_name, adapter_name, received, sent)")
                     .arg(kTable));
         return;
     }
@@ -151,19 +151,19 @@ qint64 upsertDays(PgConnection& pg, const QString& hostId, const QString& hostNa
 
 std::vector<AdapterTotals> fleetTotals(PgConnection& pg, const std::optional<QDate>& from, const std::optional<QDate>& to)
 {
-    QVariantList params{QString::number(kMaxDayBytes)};
+    QVariantList params;
     const QString where = rangeCondition(from, to, params);
+    // One pass over the period's entries of the index by day, grouped by hashing; the names
+    // are the rows' (the greatest, should a machine have been renamed in the period).
     const auto rows = pg.query(
-        QStringLiteral("SELECT host_id, adapter, (array_agg(host_name ORDER BY day DESC))[1] AS host_name, "
-                       "(array_agg(adapter_name ORDER BY day DESC))[1] AS adapter_name, "
-                       "sum(received) FILTER (WHERE received BETWEEN 0 AND $1::bigint)::text AS received, "
-                       "sum(sent) FILTER (WHERE sent BETWEEN 0 AND $1::bigint)::text AS sent, count(*) AS days, "
-                       "count(*) FILTER (WHERE NOT (received BETWEEN 0 AND $1::bigint AND sent BETWEEN 0 AND "
-                       "$1::bigint)) AS bad FROM %1%2 GROUP BY host_id, adapter")
+        QStringLiteral("SELECT host_id, adapter, max(host_name) AS host_name, max(adapter_name) AS adapter_name, "
+                       "sum(received)::text AS received, sum(sent)::text AS sent, count(*) AS days, "
+                       "min(least(received, sent))::text AS lowest, max(greatest(received, sent))::text AS highest "
+                       "FROM %1%2 GROUP BY host_id, adapter")
             .arg(kTable, where),
         params);
     std::vector<AdapterTotals> totals;
-    QStringList bad;
+    bool bad = false;
     for (const DbRow& r : rows) {
         AdapterTotals t;
         t.hostId = r.text(QStringLiteral("host_id"));
@@ -171,27 +171,38 @@ std::vector<AdapterTotals> fleetTotals(PgConnection& pg, const std::optional<QDa
         t.adapter = r.text(QStringLiteral("adapter"));
         t.adapterName = r.text(QStringLiteral("adapter_name"));
         t.days = r.toInt64(QStringLiteral("days"));
-        const qint64 badRows = r.toInt64(QStringLiteral("bad"));
-        const auto received = r.isNull(QStringLiteral("received")) ? std::optional<qint64>(0)
-                                                                    : amount(r.value(QStringLiteral("received")));
-        const auto sent = r.isNull(QStringLiteral("sent")) ? std::optional<qint64>(0) : amount(r.value(QStringLiteral("sent")));
-        if (badRows > 0 || !received || !sent || *received > std::numeric_limits<qint64>::max() - *sent) {
-            bad << QStringLiteral("%1 (%2) %3: %4 of %5 days with negative or huge values")
-                       .arg(t.hostName, t.hostId, t.adapter)
-                       .arg(std::max<qint64>(badRows, 1))
-                       .arg(t.days);
+        const auto lowest = amount(r.value(QStringLiteral("lowest")));
+        const auto highest = amount(r.value(QStringLiteral("highest")));
+        const auto received = amount(r.value(QStringLiteral("received")));
+        const auto sent = amount(r.value(QStringLiteral("sent")));
+        if (!lowest || !highest || !isDayAmount(*lowest) || !isDayAmount(*highest) || !received || !sent
+            || *received > std::numeric_limits<qint64>::max() - *sent) {
+            bad = true;
             continue;
         }
         t.received = *received;
         t.sent = *sent;
         totals.push_back(t);
     }
-    if (!bad.isEmpty()) {
-        bad.sort();
+    if (bad) {
+        // Rare: only then are the rows counted that no day can hold, for the message.
+        const auto badRows = pg.query(
+            QStringLiteral("SELECT host_id, max(host_name) AS host_name, adapter, count(*) AS n FROM %1%2%3 "
+                           "(received NOT BETWEEN 0 AND %4 OR sent NOT BETWEEN 0 AND %4) "
+                           "GROUP BY host_id, adapter ORDER BY host_id, adapter")
+                .arg(kTable, where, where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND "))
+                .arg(kMaxDayBytes),
+            params);
+        QStringList named;
+        for (const DbRow& r : badRows)
+            named << QStringLiteral("%1 (%2) %3: %4 days")
+                         .arg(r.text(QStringLiteral("host_name")), r.text(QStringLiteral("host_id")),
+                              r.text(QStringLiteral("adapter")))
+                         .arg(r.toInt64(QStringLiteral("n")));
         throw PgError(PgError::Kind::BadValue,
                       QStringLiteral("the central table holds rows no day can hold (below 0 or above %1 bytes): %2")
                           .arg(kMaxDayBytes)
-                          .arg(bad.join(QStringLiteral("; "))));
+                          .arg(named.isEmpty() ? QStringLiteral("sums too large") : named.join(QStringLiteral("; "))));
     }
     std::sort(totals.begin(), totals.end(), [](const AdapterTotals& a, const AdapterTotals& b) {
         if (a.total() != b.total())

@@ -56,7 +56,7 @@ struct AdapterTotals
 
 // Each host's and adapter's sums over the days from `from` to `to` (a limit left out is
 // none), largest total first. Rows with negative or huge values are not summed: PgError
-// BadValue names their hosts and adapters.
+// BadValue names their hosts and adapters and how many days they hold.
 std::vector<AdapterTotals> fleetTotals(PgConnection& pg, const std::optional<QDate>& from,
                                        const std::optional<QDate>& to);
 
