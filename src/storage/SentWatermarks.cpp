@@ -53,4 +53,17 @@ void forget(Database& db, const QString& target)
         db.exec(QStringLiteral("DELETE FROM %1 WHERE ziel = ?").arg(Database::quoteIdentifier(kTable)), {target});
 }
 
+void oweFrom(Database& db, const QString& table, const QDate& first)
+{
+    if (exists(db))
+        db.exec(QStringLiteral("UPDATE %1 SET bis = ? WHERE tabelle = ? AND bis >= ?").arg(Database::quoteIdentifier(kTable)),
+                {isoDate(first.addDays(-1)), table, isoDate(first)});
+}
+
+void forgetTable(Database& db, const QString& table)
+{
+    if (exists(db))
+        db.exec(QStringLiteral("DELETE FROM %1 WHERE tabelle = ?").arg(Database::quoteIdentifier(kTable)), {table});
+}
+
 } // namespace SentWatermarks

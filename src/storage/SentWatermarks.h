@@ -21,4 +21,11 @@ void write(Database& db, const QString& target, const QString& table, const QDat
 // Forgets every mark for `target`: every day is owed again.
 void forget(Database& db, const QString& target);
 
+// Days from `first` on were written into `table` by other means than a booking (an import, a
+// copy or move of days): they are owed to every central database again. Nothing happens
+// where nothing was ever sent.
+void oweFrom(Database& db, const QString& table, const QDate& first);
+// `table` is gone: a table of that name made later owes all its days.
+void forgetTable(Database& db, const QString& table);
+
 } // namespace SentWatermarks

@@ -1,6 +1,7 @@
 // The running engine's sending to a real central server: owed days go out once the server
 // answers again, a failure is logged once a day and cause, and counting, booking and the
 // cache go on exactly as without a central database while the network hangs or fails.
+#include "base/ExceptionLog.h"
 #include "base/ProgramFolder.h"
 #include "config/TSprache.h"
 #include "engine/CentralSender.h"
@@ -40,6 +41,9 @@ struct Monitor
         options.cacheIntervalText = QStringLiteral("5");
         table.setRows({FakeInterfaceTable::row(2, QStringLiteral("eth0 \"Küche\""), 1000, 500)});
     }
+
+    // The engine gave the log its clock, which goes with this object.
+    ~Monitor() { setLogClock(nullptr); }
 
     bool start()
     {
