@@ -1,5 +1,6 @@
 #include "support/PostgresServer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -87,6 +88,15 @@ PostgresServer::PostgresServer()
         m_error = QStringLiteral("cannot make the database netzpegel: ") + why;
         return;
     }
+    // A test program that crashes never runs the destructor: a watchdog then stops the server
+    // and removes its folder once the program is gone.
+    const QString stopCommand = (m_asPostgres ? QStringLiteral("runuser -u postgres -- ") : QString()) + binary(QStringLiteral("pg_ctl"))
+        + QStringLiteral(" -D '%1' -m immediate stop").arg(m_dir.filePath(QStringLiteral("data")));
+    QProcess::startDetached(QStringLiteral("sh"),
+                            {QStringLiteral("-c"), QStringLiteral("while kill -0 %1 2>/dev/null; do sleep 1; done; %2 "
+                                                                  ">/dev/null 2>&1; rm -rf '%3'")
+                                                       .arg(QCoreApplication::applicationPid())
+                                                       .arg(stopCommand, m_dir.path())});
     m_ok = true;
 }
 

@@ -9,7 +9,8 @@
 // listening on a Unix socket in that folder and on a free port of 127.0.0.1; never the
 // machine's own cluster. As root it runs as the user "postgres". Local connections are
 // trusted; TCP connections need a password (scram-sha-256). The superuser is "postgres",
-// and a database "netzpegel" exists. Stopped when the object goes.
+// and a database "netzpegel" exists. Stopped when the object goes, or by a watchdog when the
+// program ends without that (a crash).
 class PostgresServer
 {
 public:
