@@ -9,6 +9,7 @@ $SUDO apt-get install -y --no-install-recommends \
   cmake g++ ninja-build pkg-config \
   qt6-base-dev qt6-qpa-plugins libgl-dev \
   libsqlite3-dev sqlite3 \
+  libpq-dev postgresql \
   libcurl4-openssl-dev \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   libxml2-utils w3c-sgml-lib iproute2 openssl \

@@ -159,6 +159,16 @@ EinstellungenTab::EinstellungenTab(QWidget* parent)
     g4->addWidget(NicEngineIntervall_TrackBar, 3, 0, 1, 2);
     g4->addLayout(ticks, 4, 0, 1, 2);
 
+    GroupBox7 = namedWidget<QGroupBox>(this, "GroupBox7");
+    Label32 = namedWidget<QLabel>(GroupBox7, "Label32");
+    Zentrale_Edit = namedWidget<QLineEdit>(GroupBox7, "Zentrale_Edit");
+    Zentrale_Edit->setPlaceholderText(QStringLiteral("host=… dbname=netzpegel user=…"));
+    ZentraleTest_Button = namedWidget<QPushButton>(GroupBox7, "ZentraleTest_Button");
+    auto* g7 = new QGridLayout(GroupBox7);
+    g7->addWidget(Label32, 0, 0);
+    g7->addWidget(Zentrale_Edit, 0, 1);
+    g7->addWidget(ZentraleTest_Button, 1, 1, Qt::AlignRight);
+
     // One column: the page scrolls down, never sideways.
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
@@ -167,5 +177,6 @@ EinstellungenTab::EinstellungenTab(QWidget* parent)
     layout->addWidget(GroupBox2);
     layout->addWidget(GroupBox4);
     layout->addWidget(GroupBox3);
+    layout->addWidget(GroupBox7);
     layout->addStretch();
 }

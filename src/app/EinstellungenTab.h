@@ -74,4 +74,9 @@ public:
     QLabel* Label14;
     QLabel* Label15;
     QLabel* Label16;
+    // Central database of a fleet
+    QGroupBox* GroupBox7;
+    QLabel* Label32;
+    QLineEdit* Zentrale_Edit;
+    QPushButton* ZentraleTest_Button;
 };

@@ -1,6 +1,8 @@
 #include "app/TMainform.h"
 
 #include "acquisition/InterfaceTable.h"
+#include "engine/CentralCheck.h"
+#include "engine/CentralSender.h"
 #include "app/BerichteTab.h"
 #include "app/DatenbankTab.h"
 #include "app/EinstellungenTab.h"
@@ -113,6 +115,7 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     if (TabSheet4->Bericht_AutoBericht->isChecked())
         AutoBerichtTimer->start();
     m_started = true;
+    applyCentralSetting();
 }
 
 TMainform::~TMainform()
@@ -227,6 +230,7 @@ void TMainform::settingsToControls()
     t->Update_ComboBox->setCurrentIndex(e.autoUpdate);
     t->nic_CheckBox->setChecked(e.nicEngine);
     t->CacheIntervalEdit->setText(e.cacheIntervalText);
+    t->Zentrale_Edit->setText(e.zentrale);
     m_windows->placeMain(QPoint(e.left, e.top));
     TabSheet4->setBerichte(m_berichte);
 }
@@ -246,6 +250,7 @@ Einstellungen TMainform::controlsToSettings() const
     e.autoUpdate = std::max(0, t->Update_ComboBox->currentIndex());
     e.nicEngine = t->nic_CheckBox->isChecked();
     e.cacheIntervalText = t->CacheIntervalEdit->text();
+    e.zentrale = t->Zentrale_Edit->text().trimmed();
     e.left = m_windows->mainPosition().x();
     e.top = m_windows->mainPosition().y();
     e.visible = m_windows->mainShown();
@@ -337,6 +342,7 @@ void TMainform::stopWorkers()
 {
     TabSheet3->stopQuery();
     TabSheet4->stopReport();
+    delete m_centralCheck; // interrupted, never waits for a server
 }
 
 QString TMainform::entryText(const QString& key, const TNic& nic) const
@@ -369,6 +375,7 @@ void TMainform::FormClose()
     stopWorkers();
     stopTimers();
     TabSheet5->shutDown(); // its worker must not hold the database while the day is booked
+    stopCentral();
     if (m_started) {
         // Files written before any message: a kill while one is open keeps them consistent.
         for (TNic* nic : m_engine->bookAtClose())
@@ -389,6 +396,7 @@ void TMainform::FormClose()
 void TMainform::ReleaseAll()
 {
     stopUpdates();
+    stopCentral();
     TabSheet5->shutDown(); // before the connection and texts it uses go
     for (TGraphenform* w : g)
         delete w;
@@ -423,6 +431,7 @@ void TMainform::ApplicationException(const QString& senderClass, const std::exce
     }
     stopTimers();
     TabSheet5->shutDown();
+    stopCentral();
 
     ApplicationState state;
     state.verInfo = m_verInfo.get();

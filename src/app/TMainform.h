@@ -17,6 +17,8 @@
 
 class BerichteTab;
 class Autostart;
+class CentralCheck;
+class CentralSender;
 class AutostartFolder;
 class Clock;
 class Database;
@@ -179,6 +181,8 @@ public slots:
     // Data plans: TMainformPlans.cpp
     void Tarif_ButtonClick();
     void showPlanAlert(const PlanAlert& alert);
+    // Central database: TMainformZentrale.cpp
+    void ZentraleTest_ButtonClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -231,6 +235,9 @@ private:
     void startAutomaticUpdate();
     void stopUpdates();
     QString inputBox(const QString& caption, const QString& prompt, const QString& initial, bool secret);
+    // Central database: the sender follows the saved setting; it stops before the day is booked.
+    void applyCentralSetting();
+    void stopCentral();
 
     const std::vector<TNic*>& v; // the engine's entries
     std::vector<TGraphenform*> g;
@@ -251,4 +258,7 @@ private:
     std::vector<PlanUsage> m_planUsages;
     QDateTime m_planTextsDue;
     QString m_nearestPlanLine;
+    std::unique_ptr<CentralSender> m_central;
+    QString m_centralConnection; // what m_central sends to
+    QPointer<CentralCheck> m_centralCheck;
 };

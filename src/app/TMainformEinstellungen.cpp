@@ -56,6 +56,7 @@ void TMainform::connectControls()
     connect(Update1, &QAction::triggered, this, &TMainform::Update1Click);
     connect(t->ProxyButton, &QPushButton::clicked, this, &TMainform::ProxyButtonClick);
     connect(t->Tarif_GroupBox->Tarif_Button, &QPushButton::clicked, this, &TMainform::Tarif_ButtonClick);
+    connect(t->ZentraleTest_Button, &QPushButton::clicked, this, &TMainform::ZentraleTest_ButtonClick);
     connectDesktop();
 }
 
@@ -163,10 +164,12 @@ void TMainform::Button1Click()
 void TMainform::Button2Click()
 {
     m_einstellungen = controlsToSettings();
-    if (EinstellungenSpeichern(m_einstellungen))
+    if (EinstellungenSpeichern(m_einstellungen)) {
+        applyCentralSetting(); // a saved connection string sends from now on
         message(MessageSink::Icon::Information, m_sprache->error(QStringLiteral("Error13")));
-    else
+    } else {
         message(MessageSink::Icon::Error, m_sprache->error(QStringLiteral("Error14")));
+    }
 }
 
 void TMainform::Einstellungen_anzeigen_Graph_CheckBoxClick(bool checked)

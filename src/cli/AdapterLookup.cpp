@@ -1,13 +1,9 @@
 #include "cli/AdapterLookup.h"
 
-#include "base/ProgramFolder.h"
-#include "config/IniFile.h"
-#include "engine/CounterCache.h"
-#include "engine/RestartCounters.h"
+#include "cli/CachedTotals.h"
 #include "storage/Database.h"
 #include "storage/TrafficStatements.h"
 
-#include <QFile>
 #include <QRegularExpression>
 
 QString resolveTable(Database& db, const QString& wanted, const std::vector<ProgramEntry>& entries, QString& name)
@@ -43,46 +39,9 @@ QString resolveTable(Database& db, const QString& wanted, const std::vector<Prog
 UnbookedTotals unbookedTotals(const QString& table, const QDate& today, const std::vector<ProgramEntry>& entries,
                               QTextStream& err)
 {
-    UnbookedTotals totals;
-    QString cacheName;
-    try {
-        cacheName = IniReadString(QStringLiteral("Variablen"), QStringLiteral("CacheDateiname"), variablesFilePath());
-    } catch (const IniError&) {
-        return totals; // no cache to read
-    }
-    if (cacheName.isEmpty())
-        return totals;
-    CounterCache::Contents cache;
-    // The counters file beside the cache names the adapter of each group, also
-    // of those the running window took on or lost since its start.
-    QByteArray onDisk;
-    if (QFile f(programFile(cacheName)); f.open(QIODevice::ReadOnly))
-        onDisk = f.readAll();
-    RestartCounters counters(programFile(cacheName + QStringLiteral(".counters")));
-    counters.load(onDisk);
-    const QStringList owners = counters.cacheOwners();
-    if (!owners.isEmpty() && CounterCache::peek(programFile(cacheName), owners.size(), cache) == CounterCache::Restored) {
-        const qsizetype k = owners.indexOf(table);
-        if (cache.day == today && k >= 0) {
-            totals.received = cache.groups[static_cast<size_t>(k)].received;
-            totals.sent = cache.groups[static_cast<size_t>(k)].send;
-        }
-        return totals;
-    }
-    const int result = CounterCache::peek(programFile(cacheName), static_cast<qsizetype>(entries.size()), cache);
-    if (result == CounterCache::DoesNotFit) {
-        // The file names no adapters: its groups follow the running window's list.
-        err << "netzpegel: the counter cache does not match this system's adapters; today's running totals are "
-               "left out\n";
-        return totals;
-    }
-    if (result != CounterCache::Restored || cache.day != today)
-        return totals;
-    for (size_t k = 0; k < entries.size(); ++k) {
-        if (entries[k].index == table) {
-            totals.received = cache.groups[k].received;
-            totals.sent = cache.groups[k].send;
-        }
-    }
-    return totals;
+    const CachedTotals cached = CachedTotals::read(&entries, err);
+    if (cached.day != today || !cached.byTable.contains(table))
+        return {};
+    const RunningTotals t = cached.byTable.value(table);
+    return {static_cast<long double>(t.received), static_cast<long double>(t.sent)};
 }

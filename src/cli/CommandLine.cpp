@@ -1,8 +1,10 @@
 #include "cli/CommandLine.h"
 
 #include "cli/PlanMode.h"
+#include "cli/FleetMode.h"
 #include "cli/ReportMode.h"
 #include "cli/StatsMode.h"
+#include "cli/SyncMode.h"
 #include "cli/TableExchangeCommands.h"
 #include "config/TVerInfo.h"
 
@@ -45,11 +47,15 @@ const std::vector<CommandLineMode>& commandLineModes()
     static const std::vector<CommandLineMode> modes = {
         {"--help", "", "Shows this text.", runHelp},
         {"--version", "", "Shows the product name and version.", runVersion},
-        {"--stats", "TABLE|NAME [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--json]",
+        {"--stats", "TABLE|NAME [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--json] [--host HOST]",
          "Prints the stored days of one adapter (by table or name) with totals and per-day averages;\n"
-         "           a limit left out is no limit. --json prints one object for scripts.",
+         "           a limit left out is no limit. --json prints one object for scripts. --host reads\n"
+         "           another machine's days (its id or name) from the central database.",
          runStats},
-        {"--report", "[FILE]", "Writes the report with the saved report options, to FILE or the saved path.", runReport},
+        {"--report", "[FILE] [--host HOST]",
+         "Writes the report with the saved report options, to FILE or the saved path; --host\n"
+         "           reports another machine's days from the central database.",
+         runReport},
         {"--plan", "[TABLE|NAME] [--json]",
          "Prints each data plan's current period, use, limit, percent and projection (all plans,\n"
          "           or one adapter's); --json prints a list of objects for scripts.",
@@ -61,6 +67,14 @@ const std::vector<CommandLineMode>& commandLineModes()
         {"--export", "TABLE FILE", "Writes the days of a traffic table to the table file FILE.", runExportCommand},
         {"--import", "FILE TABLE", "Adds the days of a table file to a traffic table (made when missing).",
          runImportCommand},
+        {"--sync", "[--all]",
+         "Sends every stored day the central database (setting Zentrale) does not hold yet, the first\n"
+         "           time the whole history; --all sends every day again. Prints progress and a summary.",
+         runSync},
+        {"--fleet", "[--from YYYY-MM-DD] [--to YYYY-MM-DD] [--json]",
+         "Prints each host's and adapter's received, sent and total bytes and days from the central\n"
+         "           database, largest total first. --json prints a list of objects for scripts.",
+         runFleet},
     };
     return modes;
 }

@@ -38,9 +38,10 @@ bool programEntries(InterfaceTable& table, const ProgramFiles& files, std::vecto
             return false;
         table.close();
         for (const IfRow& row : rows)
-            entries.push_back({TNic::adapterId(row.index, files.einstellungen.sonderModus), row.name});
+            entries.push_back({TNic::adapterId(row.index, files.einstellungen.sonderModus), row.name,
+                               TNic::macText(row.physAddr)});
     }
     if (files.einstellungen.dfuEngine)
-        entries.push_back({QStringLiteral("dfu"), files.sprache.dfuName()});
+        entries.push_back({QStringLiteral("dfu"), files.sprache.dfuName(), QString()});
     return true;
 }

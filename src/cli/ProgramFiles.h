@@ -32,6 +32,7 @@ struct ProgramEntry
 {
     QString index;
     QString name;
+    QString mac; // as the settings tab shows it; empty for the dial-up entry
 };
 
 // The window's entries in its order: one per row of the interface table when

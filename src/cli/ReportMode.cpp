@@ -2,6 +2,8 @@
 
 #include "acquisition/NetlinkInterfaceTable.h"
 #include "base/SystemClock.h"
+#include "cli/CentralAccess.h"
+#include "cli/CentralHostCopy.h"
 #include "cli/ProgramFiles.h"
 #include "reports/BerichtRun.h"
 #include "reports/BerichtSink.h"
@@ -25,8 +27,18 @@ public:
 
 } // namespace
 
-int runReport(const QStringList& arguments, QTextStream& out, QTextStream& err)
+int runReport(const QStringList& given, QTextStream& out, QTextStream& err)
 {
+    QStringList arguments = given;
+    QString host;
+    if (const qsizetype at = arguments.indexOf(QLatin1String("--host")); at >= 0) {
+        host = arguments.value(at + 1);
+        if (host.isEmpty()) {
+            err << "netzpegel --report: --host wants a host's id or name\n";
+            return 1;
+        }
+        arguments.remove(at, 2);
+    }
     if (arguments.size() > 1 || (arguments.size() == 1 && arguments[0].startsWith(QLatin1String("--")))) {
         err << "netzpegel --report: unexpected '" << arguments.last() << "'\n";
         return 1;
@@ -52,22 +64,37 @@ int runReport(const QStringList& arguments, QTextStream& out, QTextStream& err)
     LineSink sink;
     bool written = false;
     try {
-        const std::unique_ptr<Database> db = ProgramFiles::openDatabase();
-        NetlinkInterfaceTable interfaces;
-        std::vector<ProgramEntry> entries;
-        if (!programEntries(interfaces, files, entries)) {
-            err << "netzpegel --report: the interface table cannot be read\n";
-            return 1;
+        if (!host.isEmpty()) {
+            // Another machine's days: every adapter it sent is reported.
+            QString connection;
+            CentralHostCopy copy;
+            if (!CentralAccess::connectionString(files, connection, error) || !copy.load(connection, host, error)) {
+                err << "netzpegel --report: " << error << '\n';
+                return 1;
+            }
+            std::vector<BerichtAdapter> adapters;
+            for (const ProgramEntry& e : copy.adapters())
+                adapters.push_back({e.name.isEmpty() ? e.index : e.name, e.index, true});
+            out << "host " << copy.hostName() << " (" << copy.hostId() << ")\n";
+            written = runBericht(copy.database(), adapters, options, files.sprache, SystemClock::instance(), sink);
+        } else {
+            const std::unique_ptr<Database> db = ProgramFiles::openDatabase();
+            NetlinkInterfaceTable interfaces;
+            std::vector<ProgramEntry> entries;
+            if (!programEntries(interfaces, files, entries)) {
+                err << "netzpegel --report: the interface table cannot be read\n";
+                return 1;
+            }
+            std::vector<BerichtAdapter> adapters;
+            for (const ProgramEntry& e : entries) {
+                // An adapter the window has not provisioned yet has no report flag: it has no days either.
+                if (!db->userTables().contains(TrafficStatements::settingsTableName(e.index)))
+                    continue;
+                const DbRow settings = TrafficStatements::readSettings(*db, e.index);
+                adapters.push_back({e.name, e.index, settings.toInt64(QStringLiteral("bericht")) != 0});
+            }
+            written = runBericht(*db, adapters, options, files.sprache, SystemClock::instance(), sink);
         }
-        std::vector<BerichtAdapter> adapters;
-        for (const ProgramEntry& e : entries) {
-            // An adapter the window has not provisioned yet has no report flag: it has no days either.
-            if (!db->userTables().contains(TrafficStatements::settingsTableName(e.index)))
-                continue;
-            const DbRow settings = TrafficStatements::readSettings(*db, e.index);
-            adapters.push_back({e.name, e.index, settings.toInt64(QStringLiteral("bericht")) != 0});
-        }
-        written = runBericht(*db, adapters, options, files.sprache, SystemClock::instance(), sink);
     } catch (const DatabaseError& e) {
         sink.lines << e.message();
     }

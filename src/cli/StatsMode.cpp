@@ -1,20 +1,19 @@
 #include "cli/StatsMode.h"
 
 #include "acquisition/NetlinkInterfaceTable.h"
-#include "engine/RestartCounters.h"
 #include "base/SystemClock.h"
 #include "cli/AdapterLookup.h"
+#include "cli/CachedTotals.h"
+#include "cli/CentralAccess.h"
+#include "cli/CentralHostCopy.h"
 #include "cli/ProgramFiles.h"
-#include "config/IniFile.h"
 #include "base/ProgramFolder.h"
 #include "reports/LocaleTexts.h"
 #include "reports/StatistikQuery.h"
-#include "engine/CounterCache.h"
 #include "storage/Database.h"
 #include "storage/DatabaseError.h"
 #include "storage/TrafficStatements.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -30,6 +29,7 @@ struct StatsArguments
     std::optional<QDate> from;
     std::optional<QDate> to;
     bool json = false;
+    QString host; // another machine's days, from the central database
 };
 
 bool parseArguments(const QStringList& arguments, StatsArguments& a, QString& error)
@@ -38,6 +38,12 @@ bool parseArguments(const QStringList& arguments, StatsArguments& a, QString& er
         const QString& arg = arguments[i];
         if (arg == QLatin1String("--json")) {
             a.json = true;
+        } else if (arg == QLatin1String("--host")) {
+            a.host = arguments.value(++i);
+            if (a.host.isEmpty()) {
+                error = QStringLiteral("--host wants a host's id or name");
+                return false;
+            }
         } else if (arg == QLatin1String("--from") || arg == QLatin1String("--to")) {
             const QString text = arguments.value(++i);
             const QDate day = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
@@ -118,26 +124,45 @@ int runStats(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return 1;
     }
     try {
-        const std::unique_ptr<Database> db = ProgramFiles::openDatabase();
-        NetlinkInterfaceTable interfaces;
+        std::unique_ptr<Database> db;
+        CentralHostCopy host;
         std::vector<ProgramEntry> entries;
-        const bool listed = programEntries(interfaces, files, entries);
+        bool listed = false;
+        if (args.host.isEmpty()) {
+            db = ProgramFiles::openDatabase();
+            NetlinkInterfaceTable interfaces;
+            listed = programEntries(interfaces, files, entries);
+        } else {
+            QString connection;
+            if (!CentralAccess::connectionString(files, connection, error) || !host.load(connection, args.host, error)) {
+                err << "netzpegel --stats: " << error << '\n';
+                return 1;
+            }
+            entries = host.adapters();
+        }
+        Database& source = db ? *db : host.database();
         QString name;
         StatistikRequest request;
-        request.table = resolveTable(*db, args.adapter, entries, name);
+        request.table = resolveTable(source, args.adapter, entries, name);
         if (request.table.isEmpty()) {
-            err << "netzpegel --stats: no adapter or traffic table named '" << args.adapter << "'\n";
+            err << "netzpegel --stats: no adapter or traffic table named '" << args.adapter << "'";
+            if (!args.host.isEmpty())
+                err << " on " << host.hostName() << " (" << host.hostId() << ')';
+            err << '\n';
             return 1;
         }
         request.from = args.from;
         request.to = args.to;
         request.today = SystemClock::instance().today();
         if (listed) {
-            const UnbookedTotals unbooked = unbookedTotals(request.table, request.today, entries, err);
-            request.unbookedReceived = unbooked.received;
-            request.unbookedSent = unbooked.sent;
+            // The running totals of the table in the cache file, when that file is today's.
+            const CachedTotals cached = CachedTotals::read(&entries, err);
+            if (cached.day == request.today && cached.byTable.contains(request.table)) {
+                request.unbookedReceived = cached.byTable.value(request.table).received;
+                request.unbookedSent = cached.byTable.value(request.table).sent;
+            }
         }
-        const StatistikData data = queryStatistik(*db, request);
+        const StatistikData data = queryStatistik(source, request);
         if (args.json)
             printJson(request, name, data, out);
         else

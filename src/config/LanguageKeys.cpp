@@ -83,6 +83,11 @@ constexpr LanguageKey kKeys[] = {
     {"TabSheet2", "Label30->Hint", U::Control},
     {"TabSheet2", "Label31->Caption", U::Control},
     {"TabSheet2", "Hilfedatei_laden_Abfrage->Message", U::Kept},
+    {"TabSheet2", "GroupBox7->Caption", U::Control},
+    {"TabSheet2", "Label32->Caption", U::Control},
+    {"TabSheet2", "Zentrale_Edit->Hint", U::Control},
+    {"TabSheet2", "ZentraleTest_Button->Caption", U::Control},
+    {"TabSheet2", "ZentraleTest_Button->Hint", U::Control},
 
     {"Graphenform", "Colors1->Caption", U::Kept},
 
@@ -274,6 +279,23 @@ constexpr LanguageKey kKeys[] = {
     {"Filters", "OpenDialogFilter2", U::Kept},
     {"Filters", "OpenDialogFilter3", U::Kept},
     {"Filters", "OpenDialogFilter4", U::Kept},
+
+    {"Zentrale", "Ok", U::Kept},
+    {"Zentrale", "Leer", U::Kept},
+    {"Zentrale", "BadConnectionString", U::Kept},
+    {"Zentrale", "Unreachable", U::Kept},
+    {"Zentrale", "Timeout", U::Kept},
+    {"Zentrale", "NoPassword", U::Kept},
+    {"Zentrale", "AuthenticationFailed", U::Kept},
+    {"Zentrale", "DatabaseMissing", U::Kept},
+    {"Zentrale", "SslRefused", U::Kept},
+    {"Zentrale", "PermissionDenied", U::Kept},
+    {"Zentrale", "TableShape", U::Kept},
+    {"Zentrale", "BadValue", U::Kept},
+    {"Zentrale", "Other", U::Kept},
+    {"Zentrale", "Lokal", U::Kept},
+    {"Zentrale", "MachineId", U::Kept},
+    {"Zentrale", "Spaeter", U::Kept},
 
     {"Quantities_1000", "0", U::Unit1000},
 

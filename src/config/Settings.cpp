@@ -60,6 +60,7 @@ bool EinstellungenLaden(Einstellungen& e, const QString& iniPath, const QString&
         e.hilfedatei = IniReadString(kAllgemein, QStringLiteral("Hilfedatei"), p);
         if (e.hilfedatei.isEmpty())
             e.hilfedatei = d.hilfedatei;
+        e.zentrale = IniReadString(kAllgemein, QStringLiteral("Zentrale"), p).trimmed();
     });
 }
 
@@ -106,6 +107,7 @@ bool EinstellungenSpeichern(const Einstellungen& e, const QString& iniPath)
         IniWriteBool(kAllgemein, QStringLiteral("nic_engine"), e.nicEngine, p);
         IniWriteString(kAllgemein, QStringLiteral("CacheInterval"), e.cacheIntervalText, p);
         IniWriteString(kAllgemein, QStringLiteral("Hilfedatei"), e.hilfedatei, p);
+        IniWriteString(kAllgemein, QStringLiteral("Zentrale"), e.zentrale, p);
         if (!ProxySpeichern(e, p))
             throw IniError("proxy settings not saved");
         writeWindowKeys(e, p);

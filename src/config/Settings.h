@@ -27,6 +27,9 @@ struct Einstellungen
     bool sonderModus = false;
     QString hilfedatei = QStringLiteral("Hilfe");
     double lastupdate = 0;              // read on its own at start-up
+    // libpq connection string of the fleet's central database; empty: none. Never a
+    // password: libpq finds that in ~/.pgpass.
+    QString zentrale;
 };
 
 // Settings file section "Berichte".

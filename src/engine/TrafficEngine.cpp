@@ -103,6 +103,15 @@ QString TrafficEngine::stateFileBase() const
     return CacheDateiname.isEmpty() ? QStringLiteral("netzpegel") : CacheDateiname;
 }
 
+QDate TrafficEngine::earliestOwedDay() const
+{
+    QDate first;
+    for (const PendingBookings::Booking& b : m_pending.bookings())
+        if (!first.isValid() || b.day < first)
+            first = b.day;
+    return first;
+}
+
 std::vector<EntryLogState> TrafficEngine::logStates() const
 {
     std::vector<EntryLogState> states;

@@ -97,6 +97,8 @@ public:
     QString cachePath() const;
     // Name the counters and pending files start with.
     QString stateFileBase() const;
+    // The first day whose booking is still owed (its row will still change); invalid when none.
+    QDate earliestOwedDay() const;
 
     // The day whose traffic the running totals hold: after midnight, until the minute's
     // check books it, still the day before.

@@ -16,10 +16,13 @@
 #include "desktop/SingleInstance.h"
 #include "desktop/StartupPages.h"
 #include "engine/PlanAlertText.h"
+#include "engine/CentralSender.h"
 #include "engine/TrafficEngine.h"
 
 #include <QCoreApplication>
 #include <QTimer>
+
+#include <memory>
 
 namespace {
 
@@ -122,6 +125,13 @@ int runService(const QStringList& arguments)
     }
     engine.createEntries(rows, options);
     engine.start(rows, options);
+    std::unique_ptr<CentralSender> central;
+    if (!settings.zentrale.isEmpty()) {
+        CentralSender::Options centralOptions;
+        centralOptions.connectionString = settings.zentrale;
+        centralOptions.log = [&messages](const QString& text) { messages.show(MessageSink::Icon::Warning, text); };
+        central = std::make_unique<CentralSender>(engine, &sprache, centralOptions);
+    }
     instance.listen(); // a later start is told that this one runs; there is no window to raise
     QObject::connect(&unixSignals, &UnixSignals::terminationRequested, &engine, [] { QCoreApplication::exit(0); });
     if (unixSignals.requested())
@@ -129,6 +139,7 @@ int runService(const QStringList& arguments)
     // Library pages only the start-up used go back once counting runs: a service stays light.
     QTimer::singleShot(3000, &engine, [] { StartupPages::release(); });
     const int code = QCoreApplication::exec();
+    central.reset(); // the end never waits for the network; what is owed goes out at the next start
     for (TNic* nic : engine.bookAtClose())
         messages.show(MessageSink::Icon::Error, entryText(sprache, *nic));
     engine.release();

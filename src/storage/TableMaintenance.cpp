@@ -5,6 +5,7 @@
 #include "storage/Database.h"
 #include "storage/DatabaseError.h"
 #include "storage/DayNumber.h"
+#include "storage/SentWatermarks.h"
 #include "storage/TrafficStatements.h"
 
 #include <QDir>
@@ -138,6 +139,9 @@ qint64 mergeDays(Database& db, const QString& destination, const QList<TabDay>& 
         }
         step(progress, ++done, byDay.size());
     }
+    // Days merged into the past are owed to a central database again, in the same transaction.
+    if (!byDay.isEmpty())
+        SentWatermarks::oweFrom(db, destination, byDay.firstKey());
     return byDay.size();
 }
 
@@ -151,8 +155,10 @@ MaintenanceResult copyDays(Database& db, const QString& source, const QString& d
         const QList<TabDay> days = readDays(db, source, {});
         MaintenanceResult result;
         result.days = mergeDays(db, destination, days, progress);
-        if (dropSource)
+        if (dropSource) {
             TrafficStatements::dropTable(db, source);
+            SentWatermarks::forgetTable(db, source);
+        }
         transaction.commit();
         result.ok = true;
         return result;
@@ -242,6 +248,7 @@ MaintenanceResult Table_Delete(Database& db, const QString& name)
         MaintenanceResult result;
         result.days = TrafficStatements::countRows(db, name);
         TrafficStatements::dropTable(db, name);
+        SentWatermarks::forgetTable(db, name);
         transaction.commit();
         result.ok = true;
         return result;

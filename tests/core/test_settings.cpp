@@ -33,6 +33,7 @@ Einstellungen changedEinstellungen()
     e.sonderModus = true;
     e.hilfedatei = QStringLiteral("Help");
     e.lastupdate = 45123.75;
+    e.zentrale = QStringLiteral("host=db.example port=5433 dbname=netzpegel user='jörg' sslmode=require");
     return e;
 }
 
@@ -74,6 +75,7 @@ void expectEinstellungen(const Einstellungen& a, const Einstellungen& b)
     EXPECT_EQ(a.visible, b.visible);
     EXPECT_EQ(a.sonderModus, b.sonderModus);
     EXPECT_EQ(a.hilfedatei, b.hilfedatei);
+    EXPECT_EQ(a.zentrale, b.zentrale);
 }
 
 void expectBerichte(const Berichte& a, const Berichte& b)
@@ -170,6 +172,7 @@ TEST_F(SettingsTest, ReadsTheKeysOfAHandWrittenFile)
                                 "doppeltertraffic=0\nSprachdateiname=english.lan\nAutoUpdate=3\n"
                                 "ProxyServer=proxy.example\nProxyPort=3128\nProxyAuthenticate=jörg\n"
                                 "nic_engine=0\nCacheInterval=10\nHilfedatei=Help\nLastupdate=45123.75\n"
+                                "Zentrale=host=db.example port=5433 dbname=netzpegel user='jörg' sslmode=require\n"
                                 "[Fenster]\nLeft=-40\nTop=300\nVisible=0\n"
                                 "[Berichte]\nAutoBericht=1\nDayOfAutoBericht=15\nComboBoxIndex=3\n"
                                 "Tagesbericht=0\nMonatsbericht=0\nJahresbericht=0\n"
@@ -217,7 +220,7 @@ TEST_F(SettingsTest, SavesWriteTheirKeysUnderTheirNamesInOrder)
               QStringList({"Allgemein/Umrechnung", "Allgemein/dfu_engine", "Allgemein/nicengineintervall",
                            "Allgemein/basisprio", "Allgemein/doppeltertraffic", "Allgemein/Sprachdateiname",
                            "Allgemein/AutoUpdate", "Allgemein/nic_engine", "Allgemein/CacheInterval",
-                           "Allgemein/Hilfedatei", "Allgemein/ProxyServer", "Allgemein/ProxyPort",
+                           "Allgemein/Hilfedatei", "Allgemein/Zentrale", "Allgemein/ProxyServer", "Allgemein/ProxyPort",
                            "Allgemein/ProxyAuthenticate", "Allgemein/ProxyPassword", "Fenster/Left",
                            "Fenster/Top", "Fenster/Visible"}));
 
