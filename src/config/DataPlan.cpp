@@ -233,47 +233,46 @@ DataPlanText readDataPlanText(const QString& table, const QString& path)
     return t;
 }
 
-bool writeDataPlan(const DataPlan& plan, const QString& path)
+namespace {
+
+// Writes `values` into the plan's section in one go; false, with a log line, when the file
+// cannot be written.
+bool writePlanKeys(const QString& table, const QList<QPair<QString, QString>>& values, const QString& path)
 {
-    const DataPlanText t = dataPlanText(plan);
     try {
-        IniWriteStrings(DataPlan::section(plan.table),
-                        {{QStringLiteral("Limit"), t.limit},
-                         {QStringLiteral("Zeitraum"), t.zeitraum},
-                         {QStringLiteral("Starttag"), t.starttag},
-                         {QStringLiteral("Beginn"), t.beginn},
-                         {QStringLiteral("Dauer"), t.dauer},
-                         {QStringLiteral("Richtung"), t.richtung},
-                         {QStringLiteral("Warnstufen"), t.warnstufen},
-                         {QStringLiteral("Befehl"), t.befehl},
-                         {QStringLiteral("Gemeldet"), t.gemeldet}},
-                        path);
+        IniWriteStrings(DataPlan::section(table), values, path);
     } catch (const IniError& e) {
         LogException(e, QStringLiteral("DataPlan: "));
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool writeDataPlan(const DataPlan& plan, const QString& path)
+{
+    const DataPlanText t = dataPlanText(plan);
+    return writePlanKeys(plan.table,
+                         {{QStringLiteral("Limit"), t.limit},
+                          {QStringLiteral("Zeitraum"), t.zeitraum},
+                          {QStringLiteral("Starttag"), t.starttag},
+                          {QStringLiteral("Beginn"), t.beginn},
+                          {QStringLiteral("Dauer"), t.dauer},
+                          {QStringLiteral("Richtung"), t.richtung},
+                          {QStringLiteral("Warnstufen"), t.warnstufen},
+                          {QStringLiteral("Befehl"), t.befehl},
+                          {QStringLiteral("Gemeldet"), t.gemeldet}},
+                         path);
 }
 
 bool disableDataPlan(const QString& table, const QString& path)
 {
-    try {
-        IniWriteString(DataPlan::section(table), QStringLiteral("Limit"), QStringLiteral("0"), path);
-    } catch (const IniError& e) {
-        LogException(e, QStringLiteral("DataPlan: "));
-        return false;
-    }
-    return true;
+    return writePlanKeys(table, {{QStringLiteral("Limit"), QStringLiteral("0")}}, path);
 }
 
 bool writeGemeldet(const DataPlan& plan, const QString& path)
 {
-    try {
-        IniWriteString(DataPlan::section(plan.table), QStringLiteral("Gemeldet"),
-                       gemeldetText(plan.gemeldetStart, plan.gemeldet), path);
-    } catch (const IniError& e) {
-        LogException(e, QStringLiteral("DataPlan: "));
-        return false;
-    }
-    return true;
+    return writePlanKeys(plan.table, {{QStringLiteral("Gemeldet"), gemeldetText(plan.gemeldetStart, plan.gemeldet)}},
+                         path);
 }
