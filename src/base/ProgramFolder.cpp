@@ -42,6 +42,8 @@ QString programFile(const QString& name) { return programFolder() + name; }
 
 QString settingsFilePath() { return programFile(QStringLiteral("netzpegel.ini")); }
 
+QString settingsFileOr(const QString& path) { return path.isEmpty() ? settingsFilePath() : path; }
+
 QString variablesFilePath() { return programFile(QStringLiteral("variables.conf")); }
 
 QStringList layDownShippedFiles(const QString& folder, const QString& only)

@@ -15,6 +15,8 @@ QString resolveProgramFolder(const QString& homeVariable, const QString& executa
 bool isInstalledProgramFolder(const QString& executableFolder);
 QString programFile(const QString& name);
 QString settingsFilePath();
+// `path`, or the settings file when it is empty.
+QString settingsFileOr(const QString& path);
 QString variablesFilePath();
 
 // Writes every shipped file that is missing from `folder` (only those below the

@@ -102,11 +102,6 @@ bool parseGemeldet(const QString& text, QDate& start, QList<int>& levels)
     return true;
 }
 
-QString resolve(const QString& path)
-{
-    return path.isEmpty() ? settingsFilePath() : path;
-}
-
 } // namespace
 
 QString parseDataPlan(const DataPlanText& text, const QDate& today, DataPlan& plan, bool* gemeldetIgnored)
@@ -168,7 +163,7 @@ DataPlanText dataPlanText(const DataPlan& plan)
 std::vector<DataPlan> readDataPlans(const QDate& today, const QString& path)
 {
     std::vector<DataPlan> plans;
-    QFile f(resolve(path));
+    QFile f(settingsFileOr(path));
     if (!f.exists())
         return plans;
     if (!f.open(QIODevice::ReadOnly)) {

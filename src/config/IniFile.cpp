@@ -14,11 +14,9 @@ namespace {
 
 constexpr qsizetype kMaxStringRead = 2047;
 
-QString resolve(const QString& path) { return path.isEmpty() ? settingsFilePath() : path; }
-
 IniDocument load(const QString& path)
 {
-    QFile f(resolve(path));
+    QFile f(settingsFileOr(path));
     if (!f.exists())
         return {};
     if (!f.open(QIODevice::ReadOnly))
@@ -48,8 +46,8 @@ void write(const QString& section, const QList<QPair<QString, QByteArray>>& valu
     // Written beside and renamed over, so a crash or a full disk never leaves half a
     // file; a read-only folder with a writable file still saves.
     QString error;
-    if (!replaceFile(resolve(path), doc.serialize(), true, &error))
-        throw IniError(QStringLiteral("%1: %2").arg(resolve(path), error).toStdString());
+    if (!replaceFile(settingsFileOr(path), doc.serialize(), true, &error))
+        throw IniError(QStringLiteral("%1: %2").arg(settingsFileOr(path), error).toStdString());
 }
 
 void write(const QString& section, const QString& key, const QByteArray& value, const QString& path)
