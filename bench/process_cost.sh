@@ -14,7 +14,15 @@
 # (no window, no display) instead of the window. ADAPTERS=n (as root) runs it in
 # a network namespace of its own with lo and n/2 veth pairs (n+1 adapters for an
 # even n), so that the same adapters are sampled on any machine. PLANS=1 gives
-# every entry a data plan.
+# every entry a data plan. DISPLAY_MODE=x11 runs the window on a real X server
+# (Xvfb with openbox) instead of offscreen, as on a desktop, and also prints the
+# X server's CPU per sample.
+#
+# PROFILE=FILE records the measured seconds with perf into FILE (the figures then
+# include perf's own cost).
+#
+# When vnstatd is installed, one runs afterwards for the same time on the same
+# adapters, and its CPU per poll and the monitor's ratio to it are printed last.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,6 +31,7 @@ seconds=${2:-60}
 shown=${SHOWN:-all}
 mode=${MODE:-window}
 adapters=${ADAPTERS:-}
+display_mode=${DISPLAY_MODE:-offscreen}
 warmup=5
 
 [ -x "$exe" ] || { echo "no executable at $exe (build a release tree first)" >&2; exit 1; }
@@ -31,11 +40,13 @@ command -v sqlite3 >/dev/null || { echo "sqlite3 is needed" >&2; exit 1; }
 home=$(mktemp -d)
 pid=""
 netns=""
+xpids=()
 cleanup() {
   if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
     kill -TERM "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   fi
+  for p in "${xpids[@]}"; do kill "$p" 2>/dev/null || true; done
   [ -z "$netns" ] || ip netns delete "$netns" 2>/dev/null || true
   rm -rf "$home"
 }
@@ -46,6 +57,18 @@ run=("$exe")
 if [ "$mode" = service ]; then
   unset QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY
   run+=(--service)
+elif [ "$display_mode" = x11 ]; then
+  command -v Xvfb >/dev/null && command -v openbox >/dev/null || { echo "Xvfb and openbox are needed" >&2; exit 1; }
+  n=50
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1600x1200x24 -nolisten tcp 2>/dev/null &
+  xpids+=($!)
+  for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  export DISPLAY=":$n" QT_QPA_PLATFORM=xcb
+  unset WAYLAND_DISPLAY
+  openbox >/dev/null 2>&1 &
+  xpids+=($!)
+  sleep 1
 fi
 if [ -n "$adapters" ]; then
   netns=npcost$$
@@ -114,15 +137,50 @@ fi
 start
 sleep "$warmup"
 before=$(cpu_ns "$pid")
-sleep "$seconds"
+xbefore=0
+[ "${#xpids[@]}" -eq 0 ] || xbefore=$(cpu_ns "${xpids[0]}")
+if [ -n "${PROFILE:-}" ]; then
+  perf record -F 10000 -g -o "$PROFILE" -p "$pid" -- sleep "$seconds" 2>/dev/null
+else
+  sleep "$seconds"
+fi
 after=$(cpu_ns "$pid")
+xafter=0
+[ "${#xpids[@]}" -eq 0 ] || xafter=$(cpu_ns "${xpids[0]}")
 rss_kib=$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status")
 hwm_kib=$(awk '/^VmHWM:/ {print $2}' "/proc/$pid/status")
 stop
 
-awk -v t=$((after - before)) -v s="$seconds" -v rss="$rss_kib" -v hwm="$hwm_kib" \
-    -v n="$entries" -v shown="$shown" -v mode="$mode" 'BEGIN {
-  printf "mode: %s, entries: %d (%s shown), samples: %d at 1 s\n", mode, n, shown, s
+[ "$mode" = service ] && display_mode=none
+awk -v t=$((after - before)) -v x=$((xafter - xbefore)) -v s="$seconds" -v rss="$rss_kib" -v hwm="$hwm_kib" \
+    -v n="$entries" -v shown="$shown" -v mode="$mode" -v dm="$display_mode" 'BEGIN {
+  printf "mode: %s (display %s), entries: %d (%s shown), samples: %d at 1 s\n", mode, dm, n, shown, s
   printf "cpu per sample: %.3f ms (%.3f s in %d s)\n", t / 1e6 / s, t / 1e9, s
+  if (dm == "x11") printf "X server cpu per sample: %.3f ms\n", x / 1e6 / s
   printf "resident memory: %.1f MiB (peak %.1f MiB)\n", rss / 1024, hwm / 1024
+}'
+monitor_ns=$((after - before))
+
+# The counting daemon beside it, polling the same adapters for the same time.
+command -v vnstatd >/dev/null || exit 0
+poll=5
+vn=$home/vnstat
+mkdir -p "$vn"
+printf 'DatabaseDir "%s"\nPollInterval %d\nUseLogging 0\nDaemonUser ""\nDaemonGroup ""\nAlwaysAddNewInterfaces 1\n' \
+  "$vn" "$poll" > "$home/vnstat.conf"
+vrun=(vnstatd -n --alwaysadd --config "$home/vnstat.conf")
+[ -z "$netns" ] || vrun=(ip netns exec "$netns" "${vrun[@]}")
+"${vrun[@]}" >/dev/null 2>&1 &
+pid=$!
+sleep "$warmup"
+kill -0 "$pid" 2>/dev/null || { echo "vnstatd ended at start" >&2; exit 0; }
+before=$(cpu_ns "$pid")
+sleep "$seconds"
+after=$(cpu_ns "$pid")
+vrss=$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status")
+stop
+awk -v t=$((after - before)) -v m="$monitor_ns" -v s="$seconds" -v p="$poll" -v rss="$vrss" 'BEGIN {
+  polls = s / p
+  printf "vnstatd: cpu per poll %.3f ms (%d polls at %d s), resident %.1f MiB\n", t / 1e6 / polls, polls, p, rss / 1024
+  printf "ratio: monitor per sample / vnstatd per poll = %.2f\n", (m / s) / (t / polls)
 }'
