@@ -14,4 +14,5 @@ $SUDO apt-get install -y --no-install-recommends \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   libxml2-utils w3c-sgml-lib iproute2 openssl \
   desktop-file-utils xvfb openbox x11-utils systemd dbus \
+  trayer xdotool lintian dpkg-dev \
   clang libclang-rt-14-dev

@@ -20,9 +20,27 @@ WindowBehaviour::WindowBehaviour(QWidget& main, const std::vector<TGraphenform*>
 
 bool WindowBehaviour::trayPresent() const
 {
-    // A notification area that comes after the start (a panel started later
-    // at logon) has no icon of ours: hiding into it would lose the window.
+    // Until the icon is shown in it, hiding into a notification area would lose the window.
     return m_iconShown && m_area->available();
+}
+
+bool WindowBehaviour::adoptNotificationArea()
+{
+    if (m_iconShown || !m_area || !m_area->available())
+        return false;
+    m_iconShown = true;
+    const bool visible = m_main.isVisible();
+    const bool minimised = m_main.isMinimized();
+    const QRect place = m_main.geometry();
+    // New flags make a new native window, hidden; it comes back where it was. One
+    // minimised into the taskbar goes into the icon instead, as a hidden window does.
+    m_main.setWindowFlags(mainWindowFlags(true));
+    m_main.setGeometry(place);
+    if (visible && !minimised)
+        m_main.show();
+    else
+        m_main.setWindowState(m_main.windowState() & ~Qt::WindowMinimized);
+    return true;
 }
 
 Qt::WindowFlags WindowBehaviour::mainWindowFlags(bool tray)
@@ -68,6 +86,14 @@ void WindowBehaviour::applyStartVisibility(bool visible)
 void WindowBehaviour::toggleMain()
 {
     if (mainShown())
+        hideMain();
+    else
+        showMain();
+}
+
+void WindowBehaviour::iconClicked()
+{
+    if (mainShown() && m_main.isActiveWindow())
         hideMain();
     else
         showMain();
