@@ -7,7 +7,7 @@ export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update
 $SUDO apt-get install -y --no-install-recommends \
   cmake g++ ninja-build pkg-config \
-  qt6-base-dev qt6-qpa-plugins libgl-dev \
+  qt6-base-dev qt6-qpa-plugins libgl-dev libxcb1-dev \
   libsqlite3-dev sqlite3 \
   libpq-dev postgresql \
   libcurl4-openssl-dev \

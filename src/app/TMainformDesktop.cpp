@@ -25,6 +25,7 @@
 #include <QCheckBox>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
@@ -147,6 +148,8 @@ void TMainform::checkNotificationArea()
 void TMainform::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        m_windows->mainShowing();
     m_helpTopic = helpTopicForPage(PageControl1->currentIndex());
 }
 

@@ -2,6 +2,8 @@
 
 #include "desktop/NotificationArea.h"
 #include "desktop/WindowPlacement.h"
+#include "desktop/ui/TaskbarHint.h"
+#include "graph/Snapping.h"
 #include "graph/ui/TGraphenform.h"
 
 #include <QGuiApplication>
@@ -60,6 +62,15 @@ void WindowBehaviour::placeMain(const QPoint& topLeft)
     const QScreen* primary = QGuiApplication::primaryScreen();
     if (primary && !screens.isEmpty())
         wanted.moveTopLeft(reachablePosition(wanted, screens, primary->availableGeometry()));
+    const QScreen* screen = QGuiApplication::screenAt(wanted.topLeft());
+    if (!screen)
+        screen = primary;
+    // At first start (0/0) or on a screen that went away, the title bar would be above
+    // the screen: then the frame is placed, which the window manager does once it made it.
+    if (const auto frame = screen ? titleBarFramePlace(wanted, screen->availableGeometry()) : std::nullopt) {
+        placeFrame(m_main, *frame);
+        return;
+    }
     // Placed and saved by the inner area: before the window manager framed the
     // window, only the inner area can be placed exactly.
     m_main.setGeometry(wanted);
@@ -73,6 +84,13 @@ QPoint WindowBehaviour::mainPosition() const
 bool WindowBehaviour::mainShown() const
 {
     return m_main.isVisible() && !m_main.isMinimized();
+}
+
+void WindowBehaviour::mainShowing()
+{
+    // Once the window is asked to map; the window manager reads the hint then or takes it as a request.
+    if (m_iconShown)
+        QMetaObject::invokeMethod(&m_main, [this] { skipTaskbar(m_main); }, Qt::QueuedConnection);
 }
 
 void WindowBehaviour::applyStartVisibility(bool visible)

@@ -41,6 +41,9 @@ public:
     // Whether the main window counts as shown for the "Visible" setting.
     bool mainShown() const;
 
+    // The main window is about to be mapped: with the icon, out of the taskbar.
+    void mainShowing();
+
     // The "Visible" setting at start: shown, hidden into the icon, or minimised.
     void applyStartVisibility(bool visible);
     // Hide if shown, show if hidden (menu entry).
