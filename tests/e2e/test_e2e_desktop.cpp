@@ -307,8 +307,14 @@ TEST_F(E2eDesktop, OnAWaylandSessionWithALatePanelTheWindowsBehaveAsOnX11)
     ASSERT_TRUE(run.exitedCleanly()) << qPrintable(run.errorOutput());
 
     // With the panel there from the start: left hidden, it starts in the icon, out of the taskbar.
+    // lo's graph window shown where its title bar would be above the screen, as a first start left it.
+    const QString loGraph = QStringLiteral("lo (00:00:00:00:00:00)");
+    ASSERT_TRUE(setAnzeigen(db(), lo, QStringLiteral("11")));
+    ASSERT_TRUE(setGraphPlace(db(), lo, 300, 0));
     ProgramRun again(sandbox, home.folder(), QStringLiteral(NETZPEGEL_EXE), session);
     ASSERT_TRUE(again.waitUntilReady()) << qPrintable(again.errorOutput());
+    ASSERT_TRUE(again.waitUntil([&] { return x.window(loGraph).viewable && !x.frame(loGraph).isNull(); }));
+    EXPECT_EQ(x.frame(loGraph).topLeft(), QPoint(300, x.workArea().y())) << "its frame at the top of the screen";
     ASSERT_TRUE(again.waitUntil([&] { return !iconOf().isEmpty(); }));
     EXPECT_FALSE(x.window(title).viewable);
     ASSERT_TRUE(x.click(iconOf()));
