@@ -237,7 +237,7 @@ void TMainform::applyBasisPrio(int position, bool asked)
     // The bar shows where the process really runs, so that what is saved is true.
     const QSignalBlocker quiet(TabSheet2->Basisprio_TrackBar);
     TabSheet2->Basisprio_TrackBar->setValue(basisPrioForNice(m_services.priority->nice()));
-    // A refusal at start is the normal case for a user without the privilege: only a move of the bar is answered.
+    // Refused at start is the normal case without the privilege: only a move of the bar is answered.
     if (asked && !m_priorityRefusalTold) {
         m_priorityRefusalTold = true;
         message(MessageSink::Icon::Warning, m_sprache->error(QStringLiteral("Error41")));

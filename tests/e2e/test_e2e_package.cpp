@@ -39,6 +39,9 @@ QString tool(const char* name, const char* package)
 
 TEST(DebianPackage, CarriesItsFieldsAndLintianFindsNoError)
 {
+#ifdef NETZPEGEL_SANITIZED
+    GTEST_SKIP() << "an instrumented program is never packaged; the ordinary build tree checks the package";
+#endif
     const QString cpack = QFileInfo(QStringLiteral(NETZPEGEL_CMAKE)).dir().filePath(QStringLiteral("cpack"));
     const QString lintian = tool("lintian", "lintian");
     const QString dpkgDeb = tool("dpkg-deb", "dpkg");
