@@ -84,8 +84,7 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     m_sprache->Laden(m_sprache->fileName());
     applyLanguage();
     // The loaded value, not the track bar's: a position the bar cannot show changes nothing.
-    if (m_services.priority)
-        SetBasisPrio(m_einstellungen.basisprio, *m_services.priority);
+    applyBasisPrio(m_einstellungen.basisprio, false);
     m_verInfo->Lesen(TVerInfo::ownResourcePath());
     setLogVersionTexts({m_verInfo->FileVersion(), m_verInfo->ProductVersion(), m_verInfo->Comments()});
     setWindowTitle(m_verInfo->windowCaption());
@@ -329,6 +328,8 @@ void TMainform::createGraphWindow(TNic& nic, size_t position)
     w->SpracheAnwenden(*m_sprache);
     w->setWindowTitle(nic.isDfu() ? nic.Name : nic.Name + QStringLiteral(" (") + nic.Mac + QLatin1Char(')'));
     w->configureFrom(nic);
+    // F1 reaches the help from a graph window too, also while the main window and its menu are hidden.
+    w->addAction(Hilfe1);
     g.insert(g.begin() + static_cast<std::ptrdiff_t>(position), w);
 }
 

@@ -151,6 +151,8 @@ public slots:
     void allesMinimieren1Click();
     void Wiederherstellen1Click();
     void CoolTrayIcon1Click();
+    // Shows the icon when a notification area missing at start has appeared.
+    void checkNotificationArea();
     void Hilfe1Click();
     void Reportbug1Click();
     void Info1Click();
@@ -210,6 +212,8 @@ private:
     // A new entry's window goes down the right edge of the work area; its row keeps the place.
     void placeNewGraphWindow(size_t i);
     void refreshAutostart();
+    // A refused change puts the bar back where the process runs; `asked`: the user moved the bar.
+    void applyBasisPrio(int position, bool asked);
     void connectPlans();
     void showPlanOfEntry(int k);
     // The plans' use, once per adapter tick; then their bars and texts on the live page (when
@@ -250,6 +254,9 @@ private:
     QString m_helpTopic;
     bool m_started = false;
     bool m_closed = false;
+    bool m_priorityRefusalTold = false;
+    static constexpr int kNotificationAreaPollMs = 2000;
+    QTimer* m_notificationAreaWatch = nullptr;
     std::unique_ptr<HttpClient> m_ownHttp;
     HttpClient* m_http = nullptr;
     std::unique_ptr<UpdateService> m_update;

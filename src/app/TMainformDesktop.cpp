@@ -11,8 +11,10 @@
 #include "desktop/Autostart.h"
 #include "desktop/BasisPrio.h"
 #include "desktop/Help.h"
+#include "desktop/ProcessPriority.h"
 #include "desktop/UrlOpener.h"
 #include "desktop/WindowPlacement.h"
+#include "desktop/ui/ProgramWindowIcon.h"
 #include "desktop/ui/TAboutBox.h"
 #include "desktop/ui/TrayIcon.h"
 #include "desktop/ui/WindowBehaviour.h"
@@ -23,10 +25,12 @@
 #include <QCheckBox>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -82,11 +86,18 @@ void TMainform::connectDesktop()
     connect(TabSheet2->Autostart_CheckBox, &QCheckBox::clicked, this, &TMainform::Autostart_CheckBoxClick);
     connect(TabSheet2->Basisprio_TrackBar, &QSlider::valueChanged, this, &TMainform::Basisprio_TrackBarChange);
     Tray->showIfAvailable(m_windows->iconShown());
+    // A panel may start after the program (autostart at logon): the icon goes there once it does.
+    m_notificationAreaWatch = new QTimer(this);
+    m_notificationAreaWatch->setInterval(kNotificationAreaPollMs);
+    connect(m_notificationAreaWatch, &QTimer::timeout, this, &TMainform::checkNotificationArea);
+    if (!m_windows->iconShown() && m_services.notificationArea)
+        m_notificationAreaWatch->start();
 }
 
 void TMainform::createDesktopServices()
 {
-    setWindowIcon(Tray->icon());
+    // For every window of the program: graph windows, dialogs and message boxes too.
+    QApplication::setWindowIcon(programWindowIcon());
     if (m_services.autostartFolder) {
         m_autostart = std::make_unique<Autostart>(*m_services.autostartFolder, m_verInfo->ProductName(),
                                                   QCoreApplication::applicationFilePath(),
@@ -123,12 +134,22 @@ void TMainform::Wiederherstellen1Click()
 
 void TMainform::CoolTrayIcon1Click()
 {
-    m_windows->toggleMain();
+    m_windows->iconClicked();
+}
+
+void TMainform::checkNotificationArea()
+{
+    if (m_windows->adoptNotificationArea()) {
+        Tray->showIfAvailable(true);
+        m_notificationAreaWatch->stop();
+    }
 }
 
 void TMainform::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        m_windows->mainShowing();
     m_helpTopic = helpTopicForPage(PageControl1->currentIndex());
 }
 
@@ -206,8 +227,21 @@ void TMainform::Autostart_CheckBoxClick(bool checked)
 
 void TMainform::Basisprio_TrackBarChange(int position)
 {
-    if (m_services.priority)
-        SetBasisPrio(position, *m_services.priority);
+    applyBasisPrio(position, true);
+}
+
+void TMainform::applyBasisPrio(int position, bool asked)
+{
+    if (!m_services.priority || SetBasisPrio(position, *m_services.priority) != BasisPrioOutcome::Refused)
+        return;
+    // The bar shows where the process really runs, so that what is saved is true.
+    const QSignalBlocker quiet(TabSheet2->Basisprio_TrackBar);
+    TabSheet2->Basisprio_TrackBar->setValue(basisPrioForNice(m_services.priority->nice()));
+    // Refused at start is the normal case without the privilege: only a move of the bar is answered.
+    if (asked && !m_priorityRefusalTold) {
+        m_priorityRefusalTold = true;
+        message(MessageSink::Icon::Warning, m_sprache->error(QStringLiteral("Error41")));
+    }
 }
 
 void TMainform::placeNewGraphWindow(size_t i)

@@ -6,9 +6,11 @@
 #include "desktop/SingleInstance.h"
 #include "app/TMainform.h"
 #include "base/UnixSignals.h"
+#include "base/ExceptionLog.h"
 #include "cli/CommandLine.h"
 #include "base/ProgramFolder.h"
 #include "desktop/DesktopUrlOpener.h"
+#include "desktop/PlatformChoice.h"
 #include "desktop/SetpriorityProcessPriority.h"
 #include "desktop/StartupPages.h"
 #include "desktop/UnhandledFailure.h"
@@ -19,6 +21,7 @@
 #include "service/ServiceMode.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <QTimer>
 
@@ -26,6 +29,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -85,6 +89,8 @@ int runMonitor(NetzpegelApplication& app, MessageSink& messages)
     TMainform form(services, QApplication::arguments().mid(1));
     if (!form.started() || app.failed())
         return 1;
+    if (platformWithholdsWindowFeatures(QGuiApplication::platformName()))
+        LogException(withheldWindowFeaturesText(QGuiApplication::platformName()), QStringLiteral("Wayland"));
     if (auto* boxes = dynamic_cast<MessageBoxSink*>(&messages))
         boxes->setParent(&form);
     app.setExceptionHandler([&form](const QString& sender, const std::exception* e) {
@@ -107,6 +113,20 @@ int runMonitor(NetzpegelApplication& app, MessageSink& messages)
     return code;
 }
 
+// The arguments with "-platform NAME" added when the display calls for another plugin
+// than Qt's own choice. An argument, not the environment: programs we start choose their own.
+std::vector<char*> withPlatform(int argc, char** argv, QByteArray& platform)
+{
+    std::vector<char*> args(argv, argv + argc);
+    platform = chooseQpaPlatform(DisplayEnvironment::current()).toLocal8Bit();
+    if (!platform.isEmpty()) {
+        static char option[] = "-platform";
+        args.insert(args.begin() + 1, {option, platform.data()});
+    }
+    args.push_back(nullptr);
+    return args;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -122,7 +142,10 @@ int main(int argc, char** argv)
         return runService(arguments);
     }
 
-    NetzpegelApplication app(argc, argv);
+    QByteArray platform;
+    std::vector<char*> args = withPlatform(argc, argv, platform);
+    int count = static_cast<int>(args.size()) - 1;
+    NetzpegelApplication app(count, args.data());
     QApplication::setApplicationName(QStringLiteral("netzpegel"));
     const bool dialogs = qEnvironmentVariableIsEmpty("NETZPEGEL_NO_DIALOGS");
     std::unique_ptr<MessageSink> messages;

@@ -198,6 +198,7 @@ constexpr LanguageKey kKeys[] = {
     {"Errors", "Error38", U::Kept},
     {"Errors", "Error39", U::Kept},
     {"Errors", "Error40", U::Kept},
+    {"Errors", "Error41", U::Kept},
 
     {"Details", "Stopped", U::Kept},
     {"Details", "Unexpected", U::Kept},

@@ -26,7 +26,7 @@ QString Autostart::fileName() const
 
 bool Autostart::isOn() const
 {
-    return m_folder.exists(fileName());
+    return m_folder.exists(fileName()) && autostartEntryEnabled(m_folder.read(fileName()));
 }
 
 bool Autostart::switchOn()

@@ -7,7 +7,8 @@
 class AutostartFolder;
 
 // The autostart entry of the program: on while its file exists in the
-// autostart folder.
+// autostart folder and the desktop has not switched it off. Switching on
+// writes a whole new entry, which is enabled.
 class Autostart
 {
 public:

@@ -2,6 +2,8 @@
 
 #include "desktop/ProcessPriority.h"
 
+#include <cstdlib>
+
 std::optional<int> niceForBasisPrio(int position)
 {
     switch (position) {
@@ -13,12 +15,19 @@ std::optional<int> niceForBasisPrio(int position)
     }
 }
 
-bool SetBasisPrio(int position, ProcessPriority& priority)
+int basisPrioForNice(int nice)
+{
+    int best = kBasisPrioNormal;
+    for (int position = kBasisPrioMin; position <= kBasisPrioMax; ++position)
+        if (std::abs(*niceForBasisPrio(position) - nice) < std::abs(*niceForBasisPrio(best) - nice))
+            best = position;
+    return best;
+}
+
+BasisPrioOutcome SetBasisPrio(int position, ProcessPriority& priority)
 {
     const std::optional<int> nice = niceForBasisPrio(position);
     if (!nice)
-        return false;
-    // Without the privilege a higher priority is refused; the program runs on as it is.
-    priority.setNice(*nice);
-    return true;
+        return BasisPrioOutcome::NoPosition;
+    return priority.setNice(*nice) ? BasisPrioOutcome::Applied : BasisPrioOutcome::Refused;
 }

@@ -6,6 +6,9 @@ class ProcessPriority
 {
 public:
     virtual ~ProcessPriority() = default;
-    // Nice value -20 (highest) to 19 (lowest); false when the system refused.
+    // Nice value -20 (highest) to 19 (lowest) for the whole process; false when
+    // the system refused it.
     virtual bool setNice(int nice) = 0;
+    // The nice value the process runs at now.
+    virtual int nice() const = 0;
 };

@@ -58,6 +58,26 @@ QByteArray desktopEntryText(const TShortcutCfg& cfg)
     return text.toUtf8();
 }
 
+bool autostartEntryEnabled(const QByteArray& text)
+{
+    bool inEntry = false;
+    for (const QByteArray& raw : text.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.startsWith('[')) {
+            inEntry = line == "[Desktop Entry]";
+            continue;
+        }
+        const qsizetype eq = line.indexOf('=');
+        if (!inEntry || eq < 0)
+            continue;
+        const QByteArray key = line.left(eq).trimmed();
+        const QByteArray value = line.mid(eq + 1).trimmed().toLower();
+        if ((key == "Hidden" && value == "true") || (key == "X-GNOME-Autostart-enabled" && value == "false"))
+            return false;
+    }
+    return true;
+}
+
 QString shortcutFileName(const QString& name)
 {
     return name + QStringLiteral(".desktop");

@@ -3,6 +3,7 @@
 #include "base/FileReplace.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -20,6 +21,15 @@ QString XdgAutostartFolder::defaultPath()
 bool XdgAutostartFolder::exists(const QString& fileName) const
 {
     return QFileInfo(QDir(m_folder).filePath(fileName)).isFile();
+}
+
+QByteArray XdgAutostartFolder::read(const QString& fileName) const
+{
+    QFile f(QDir(m_folder).filePath(fileName));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    // An entry is a few lines; anything larger is no entry of ours.
+    return f.read(64 * 1024);
 }
 
 bool XdgAutostartFolder::write(const QString& fileName, const QByteArray& content)

@@ -11,6 +11,7 @@ public:
 
     QString path() const override { return m_folder; }
     bool exists(const QString& fileName) const override;
+    QByteArray read(const QString& fileName) const override;
     bool write(const QString& fileName, const QByteArray& content) override;
     bool remove(const QString& fileName) override;
 

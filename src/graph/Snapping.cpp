@@ -1,5 +1,6 @@
 #include "graph/Snapping.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 QRect SnapToWorkArea(const QRect& proposed, const QRect& workArea, int distance)
@@ -42,4 +43,12 @@ QRect SnapToWorkArea(const QRect& proposed, const QRect& workArea, int distance)
         y = B - cy;
 
     return QRect(static_cast<int>(x), static_cast<int>(y), proposed.width(), proposed.height());
+}
+
+std::optional<QPoint> titleBarFramePlace(const QRect& inner, const QRect& workArea)
+{
+    if (workArea.isEmpty() || inner.y() > workArea.y())
+        return std::nullopt;
+    const int right = std::max(workArea.x(), workArea.x() + workArea.width() - inner.width());
+    return QPoint(std::clamp(inner.x(), workArea.x(), right), workArea.y());
 }

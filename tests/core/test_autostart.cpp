@@ -15,12 +15,12 @@
 
 namespace {
 
-// desktop-file-validate's verdict on `path`; empty when it is happy or missing.
+// desktop-file-validate's verdict on `path`; empty when it is happy.
 QString validatorComplaints(const QString& path)
 {
     const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     if (validator.isEmpty())
-        return {};
+        return QStringLiteral("desktop-file-validate is not installed (Debian package desktop-file-utils)");
     QProcess p;
     p.start(validator, {path});
     p.waitForFinished(30000);
@@ -113,6 +113,46 @@ TEST(Autostart, WithoutAProductNameTheFileIsNamedDesktopOnly)
     ASSERT_TRUE(a.switchOn());
     ASSERT_TRUE(folder.entries.contains(QStringLiteral(".desktop")));
     EXPECT_EQ(entryLine(folder.entries.value(QStringLiteral(".desktop")), "Name"), "netzpegel");
+}
+
+TEST(AutostartEntry, TheDesktopsOwnSwitchesTurnItOff)
+{
+    const struct
+    {
+        const char* text;
+        bool enabled;
+    } cases[] = {
+        {"[Desktop Entry]\nType=Application\nExec=netzpegel\n", true},
+        {"[Desktop Entry]\nExec=netzpegel\nHidden=true\n", false},
+        {"[Desktop Entry]\nExec=netzpegel\nHidden = True\r\n", false},
+        {"[Desktop Entry]\nHidden=false\n", true},
+        {"[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n", false},
+        {"[Desktop Entry]\nX-GNOME-Autostart-enabled=true\n", true},
+        {"[Desktop Entry]\nExec=netzpegel\n[Desktop Action x]\nHidden=true\n", true}, // another group's key
+        {"# Hidden=true\n[Desktop Entry]\nExec=netzpegel\n", true},
+        {"[Desktop Entry]\nNoDisplay=true\n", true}, // hides a menu entry, not the start
+        {"", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(autostartEntryEnabled(QByteArray(c.text)), c.enabled) << c.text;
+}
+
+TEST(Autostart, AnEntryTheDesktopSwitchedOffIsOffAndSwitchingOnEnablesIt)
+{
+    QTemporaryDir config;
+    XdgAutostartFolder folder(config.path());
+    Autostart a(folder, QStringLiteral("Netzpegel"), QStringLiteral("/usr/bin/netzpegel"), QString());
+    for (const QByteArray off : {QByteArray("Hidden=true"), QByteArray("X-GNOME-Autostart-enabled=false")}) {
+        ASSERT_TRUE(a.switchOn());
+        QFile f(config.filePath(QStringLiteral("Netzpegel.desktop")));
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write(off + '\n'); // as the desktop's start-up settings leave it
+        f.close();
+        EXPECT_FALSE(a.isOn()) << off.constData();
+        ASSERT_TRUE(a.switchOn());
+        EXPECT_TRUE(a.isOn()) << off.constData();
+        EXPECT_FALSE(folder.read(QStringLiteral("Netzpegel.desktop")).contains(off));
+    }
 }
 
 TEST(XdgAutostartFolder, FollowsXdgConfigHome)

@@ -1,4 +1,5 @@
 #include "graph/Snapping.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -61,4 +62,28 @@ TEST(Snapping, DistanceComesFromTheCaller)
     EXPECT_EQ(SnapToWorkArea(proposed, kWorkArea, 15).topLeft(), QPoint(130, 400));
     EXPECT_EQ(SnapToWorkArea(proposed, kWorkArea, 30).topLeft(), QPoint(100, 400));
     EXPECT_EQ(SnapToWorkArea(proposed, kWorkArea, 0).topLeft(), QPoint(130, 400));
+}
+
+TEST(TitleBarFramePlace, AnInnerAreaAtOrAboveTheTopIsPlacedByItsFrame)
+{
+    const QRect area(0, 30, 1000, 700); // a panel of 30 pixels at the top
+    const QSize size(200, 100);
+    const struct
+    {
+        const char* what;
+        QPoint inner;
+        std::optional<QPoint> frame;
+    } cases[] = {
+        {"first start at 0/0", {0, 0}, QPoint(0, 30)},
+        {"on the panel's edge", {300, 30}, QPoint(300, 30)},
+        {"above the screen", {300, -50}, QPoint(300, 30)},
+        {"right of the screen", {950, 0}, QPoint(800, 30)},
+        {"left of the screen", {-40, 10}, QPoint(0, 30)},
+        {"a pixel below the edge stays", {300, 31}, std::nullopt},
+        {"saved below the title bar stays", {200, 150}, std::nullopt},
+        {"low on the screen stays", {100, 600}, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(titleBarFramePlace(QRect(c.inner, size), area), c.frame) << c.what;
+    EXPECT_EQ(titleBarFramePlace(QRect(QPoint(0, 0), size), QRect()), std::nullopt) << "no work area known";
 }

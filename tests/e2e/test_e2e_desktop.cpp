@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QUrl>
 
 namespace {
 
@@ -224,6 +225,109 @@ TEST_F(E2eDesktop, TenRestartsUnderAWindowManagerLeaveEveryWindowWhereItWas)
         EXPECT_EQ(QPoint(now.dfu.links, now.dfu.oben), QPoint(settled.dfu.links, settled.dfu.oben))
             << "restart " << restart;
     }
+}
+
+// A desktop as a Wayland session with XWayland has it (no compositor: only the variables), whose
+// panel starts after the program: frames, the icon, the taskbar hint, tray clicks and F1.
+TEST_F(E2eDesktop, OnAWaylandSessionWithALatePanelTheWindowsBehaveAsOnX11)
+{
+    XServer x;
+    ASSERT_EQ(x.unavailable(), QString());
+    for (const char* tool : {"xprop", "xdotool"})
+        ASSERT_FALSE(QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            << tool << " is not installed (Debian packages x11-utils, xdotool)";
+    // The desktop's opener records what the program asks it to open.
+    QTemporaryDir bin;
+    const QString opened = bin.filePath(QStringLiteral("opened"));
+    QFile opener(bin.filePath(QStringLiteral("xdg-open")));
+    ASSERT_TRUE(opener.open(QIODevice::WriteOnly));
+    opener.write("#!/bin/sh\necho \"$1\" >> '" + opened.toUtf8() + "'\n");
+    opener.close();
+    opener.setPermissions(opener.permissions() | QFileDevice::ExeOwner);
+
+    QProcessEnvironment session;
+    session.insert(QStringLiteral("QT_QPA_PLATFORM"), QString()); // removed: the user chose none
+    session.insert(QStringLiteral("DISPLAY"), x.display());
+    session.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-netzpegel-test"));
+    session.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+    session.insert(QStringLiteral("PATH"), bin.path() + QLatin1Char(':') + qEnvironmentVariable("PATH"));
+    const QString title = QStringLiteral("Netzpegel (" NETZPEGEL_VERSION_TEXT ")");
+    const QString dfuGraph = QStringLiteral("DFÜ-Verbindung");
+    auto iconOf = [&] { return x.trayIcon(QStringLiteral("netzpegel")); };
+
+    // First start in a fresh folder: no place saved, no notification area.
+    ProgramRun run(sandbox, home.folder(), QStringLiteral(NETZPEGEL_EXE), session);
+    ASSERT_TRUE(run.waitUntilReady()) << qPrintable(run.errorOutput());
+    ASSERT_TRUE(run.waitUntil([&] { return x.window(title).viewable && x.window(dfuGraph).viewable; }))
+        << "on XWayland, not on a Wayland compositor that is not there: " << qPrintable(run.errorOutput());
+    for (const QString& w : {title, dfuGraph}) {
+        ASSERT_TRUE(run.waitUntil([&] { return !x.frame(w).isNull(); })) << qPrintable(w);
+        const QRect frame = x.frame(w);
+        EXPECT_TRUE(x.workArea().contains(frame))
+            << qPrintable(w) << ": title bar within reach, frame at " << frame.x() << "/" << frame.y();
+    }
+
+    // The panel comes: the icon goes there, the main window leaves the taskbar.
+    ASSERT_EQ(x.startTrayHost(), QString());
+    ASSERT_TRUE(run.waitUntil([&] { return !iconOf().isEmpty(); })) << "the icon in a panel that came later";
+    ASSERT_TRUE(run.waitUntil([&] {
+        return x.property(x.windowId(title), QStringLiteral("_NET_WM_STATE")).contains("_NET_WM_STATE_SKIP_TASKBAR");
+    }));
+    const QString main = x.windowId(title);
+    EXPECT_TRUE(x.property(main, QStringLiteral("_NET_WM_WINDOW_TYPE")).startsWith("_NET_WM_WINDOW_TYPE_UTILITY"));
+    EXPECT_FALSE(x.property(main, QStringLiteral("WM_TRANSIENT_FOR")).isEmpty());
+    EXPECT_TRUE(x.window(title).viewable) << "still shown";
+
+    // A click on the icon hides the active main window and brings it back active.
+    ASSERT_TRUE(x.xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), main}));
+    ASSERT_TRUE(x.click(iconOf()));
+    ASSERT_TRUE(run.waitUntil([&] { return !x.window(title).viewable; })) << "hidden into the icon";
+    ASSERT_TRUE(x.click(iconOf()));
+    ASSERT_TRUE(run.waitUntil([&] { return x.window(title).viewable && x.activeWindow() == main; }))
+        << "back and active";
+    // Covered by another window, it comes forward instead of going away.
+    const QString graph = x.windowId(dfuGraph);
+    ASSERT_TRUE(x.xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), graph}));
+    ASSERT_TRUE(x.click(iconOf()));
+    ASSERT_TRUE(run.waitUntil([&] { return x.activeWindow() == main; })) << "raised and active";
+    EXPECT_TRUE(x.window(title).viewable);
+
+    // F1 in a graph window while the main window is hidden: the help's start page.
+    ASSERT_TRUE(x.click(iconOf()));
+    ASSERT_TRUE(run.waitUntil([&] { return !x.window(title).viewable; }));
+    ASSERT_TRUE(x.xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), graph}));
+    ASSERT_TRUE(x.xdotool({QStringLiteral("key"), QStringLiteral("F1")}));
+    auto openedText = [&] {
+        QFile f(opened);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).trimmed() : QString();
+    };
+    ASSERT_TRUE(run.waitUntil([&] { return !openedText().isEmpty(); })) << "F1 opened nothing";
+    EXPECT_EQ(openedText(), QUrl::fromLocalFile(home.file(QStringLiteral("Hilfe/index.htm"))).toString());
+    ASSERT_TRUE(run.terminate());
+    ASSERT_TRUE(run.exitedCleanly()) << qPrintable(run.errorOutput());
+
+    // With the panel there from the start: left hidden, it starts in the icon, out of the taskbar.
+    // lo's graph window shown where its title bar would be above the screen, as a first start left it.
+    const QString loGraph = QStringLiteral("lo (00:00:00:00:00:00)");
+    ASSERT_TRUE(setAnzeigen(db(), lo, QStringLiteral("11")));
+    ASSERT_TRUE(setGraphPlace(db(), lo, 300, 0));
+    ProgramRun again(sandbox, home.folder(), QStringLiteral(NETZPEGEL_EXE), session);
+    ASSERT_TRUE(again.waitUntilReady()) << qPrintable(again.errorOutput());
+    ASSERT_TRUE(again.waitUntil([&] { return x.window(loGraph).viewable && !x.frame(loGraph).isNull(); }));
+    EXPECT_EQ(x.frame(loGraph).topLeft(), QPoint(300, x.workArea().y())) << "its frame at the top of the screen";
+    ASSERT_TRUE(again.waitUntil([&] { return !iconOf().isEmpty(); }));
+    EXPECT_FALSE(x.window(title).viewable);
+    ASSERT_TRUE(x.click(iconOf()));
+    ASSERT_TRUE(again.waitUntil([&] { return x.window(title).viewable; }));
+    const QString shown = x.windowId(title);
+    EXPECT_TRUE(x.property(shown, QStringLiteral("_NET_WM_STATE")).contains("_NET_WM_STATE_SKIP_TASKBAR"));
+    EXPECT_TRUE(x.property(shown, QStringLiteral("_NET_WM_WINDOW_TYPE")).startsWith("_NET_WM_WINDOW_TYPE_UTILITY"));
+    EXPECT_FALSE(x.property(shown, QStringLiteral("WM_TRANSIENT_FOR")).isEmpty());
+    EXPECT_FALSE(x.property(shown, QStringLiteral("_NET_WM_ICON")).isEmpty()) << "the program's icon";
+    EXPECT_FALSE(x.property(x.windowId(dfuGraph), QStringLiteral("_NET_WM_ICON")).isEmpty())
+        << "a graph window carries it too";
+    ASSERT_TRUE(again.terminate());
+    ASSERT_TRUE(again.exitedCleanly()) << qPrintable(again.errorOutput());
 }
 
 } // namespace

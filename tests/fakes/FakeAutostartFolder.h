@@ -10,6 +10,7 @@ class FakeAutostartFolder : public AutostartFolder
 public:
     QString path() const override { return QStringLiteral("/fake/autostart"); }
     bool exists(const QString& fileName) const override { return entries.contains(fileName); }
+    QByteArray read(const QString& fileName) const override { return entries.value(fileName); }
     bool write(const QString& fileName, const QByteArray& content) override
     {
         ++writes;

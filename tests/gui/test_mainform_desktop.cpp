@@ -4,6 +4,8 @@
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
 #include "app/TMainform.h"
+#include "desktop/BasisPrio.h"
+#include "desktop/ProgramIcon.h"
 #include "desktop/ui/TAboutBox.h"
 #include "desktop/ui/TrayIcon.h"
 #include "graph/ui/TGraphenform.h"
@@ -17,7 +19,9 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
@@ -88,12 +92,20 @@ TEST_F(DesktopTest, TrayMenuAndLeftClickToggleTheWindows)
     const std::vector<TGraphenform*> graphs = shownGraphs(form);
     ASSERT_EQ(graphs.size(), 3u);
 
+    QApplication::setActiveWindow(&form);
     emit form.Tray->CoolTrayIcon1->activated(QSystemTrayIcon::Trigger);
-    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(form.isVisible()) << "the active window goes into the icon";
     emit form.Tray->CoolTrayIcon1->activated(QSystemTrayIcon::Trigger);
-    EXPECT_TRUE(form.isVisible());
+    settle();
+    EXPECT_TRUE(form.isVisible()) << "back (activation needs a window manager: the end-to-end test)";
     emit form.Tray->CoolTrayIcon1->activated(QSystemTrayIcon::Context);
     EXPECT_TRUE(form.isVisible()) << "only a left click toggles";
+    // Shown but another window is active (the main window is covered): forward, not away.
+    QApplication::setActiveWindow(graphs[0]);
+    ASSERT_FALSE(form.isActiveWindow());
+    emit form.Tray->CoolTrayIcon1->activated(QSystemTrayIcon::Trigger);
+    settle();
+    EXPECT_TRUE(form.isVisible()) << "a covered window comes forward";
 
     form.Tray->allesMinimieren1->trigger();
     settle();
@@ -165,7 +177,7 @@ TEST_F(DesktopTest, WithoutANotificationAreaNothingIsHiddenOutOfReach)
         EXPECT_FALSE(w->isMinimized());
 }
 
-TEST_F(DesktopTest, ANotificationAreaThatComesAfterTheStartHidesNothingIntoAnIconNeverShown)
+TEST_F(DesktopTest, ANotificationAreaThatComesAfterTheStartGetsTheIcon)
 {
     // Started at logon before the panel: no icon, a taskbar button.
     notificationArea.present = false;
@@ -173,14 +185,42 @@ TEST_F(DesktopTest, ANotificationAreaThatComesAfterTheStartHidesNothingIntoAnIco
     form.showAtStart();
     settle();
     ASSERT_FALSE(form.Tray->isShown());
-    notificationArea.present = true;
-
+    form.checkNotificationArea();
+    EXPECT_FALSE(form.Tray->isShown()) << "no area yet";
     expectMinimisedIntoTheTaskbar(form);
+    const QPoint place = form.geometry().topLeft();
 
+    notificationArea.present = true;
+    form.checkNotificationArea();
+    settle();
+    EXPECT_TRUE(form.Tray->isShown());
+    EXPECT_EQ(form.windowType(), Qt::Tool) << "no taskbar button any more";
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.geometry().topLeft(), place) << "where it was";
+    form.checkNotificationArea(); // once is enough
+    EXPECT_TRUE(form.Tray->isShown());
+
+    // From now on hiding goes into the icon.
     form.AllesMinimieren2->trigger();
     settle();
+    EXPECT_FALSE(form.isVisible());
+    form.Tray->Wiederherstellen1->trigger();
     EXPECT_TRUE(form.isVisible());
-    EXPECT_FALSE(form.Tray->isShown());
+}
+
+TEST_F(DesktopTest, AWindowMinimisedIntoTheTaskbarGoesIntoTheIconThatAppears)
+{
+    notificationArea.present = false;
+    TMainform form(services, {});
+    form.showMinimized();
+    settle();
+    notificationArea.present = true;
+    form.checkNotificationArea();
+    settle();
+    EXPECT_FALSE(form.isVisible()) << "minimised without a taskbar button would be out of reach";
+    EXPECT_FALSE(form.isMinimized());
+    emit form.Tray->CoolTrayIcon1->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(form.isVisible());
 }
 
 TEST_F(DesktopTest, VisibleZeroStartsInTheIconOrMinimised)
@@ -249,6 +289,34 @@ TEST_F(DesktopTest, HelpOpensThePageOfTheTabAndTheStartPageWhileHidden)
     EXPECT_FALSE(form.Debug1->isVisible());
 }
 
+TEST_F(DesktopTest, F1InAGraphWindowOpensTheStartPageWhileTheMainWindowIsHidden)
+{
+    TMainform form(services, {});
+    form.showAtStart();
+    settle();
+    form.Minimieren1->trigger();
+    ASSERT_FALSE(form.isVisible());
+    TGraphenform* graph = shownGraphs(form).at(0);
+    ASSERT_TRUE(graph->isVisible());
+    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QCoreApplication::sendEvent(graph, &f1);
+    ASSERT_EQ(opener.opened.size(), 1);
+    EXPECT_EQ(opener.opened[0], QUrl::fromLocalFile(home.file("Hilfe/index.htm")));
+}
+
+TEST_F(DesktopTest, EveryWindowOfTheProgramCarriesItsIcon)
+{
+    TMainform form(services, {});
+    auto picture = [](const QIcon& icon) {
+        return icon.pixmap(32).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    };
+    const QImage expected = paintProgramIcon(32, kIconReceiveLevel, kIconSendLevel);
+    EXPECT_EQ(picture(form.windowIcon()), expected);
+    EXPECT_EQ(picture(form.graphWindows().at(0)->windowIcon()), expected);
+    QMessageBox box;
+    EXPECT_EQ(picture(box.windowIcon()), expected);
+}
+
 TEST_F(DesktopTest, HelpFollowsTheChosenFolder)
 {
     home.write("netzpegel.ini", "[Allgemein]\nHilfedatei=Help\n");
@@ -299,6 +367,20 @@ TEST_F(DesktopTest, AutostartBoxWritesOneEntryAndShowsWhatIsThere)
     EXPECT_TRUE(messages.shown.empty());
 }
 
+TEST_F(DesktopTest, AnAutostartEntrySwitchedOffByTheDesktopShowsOffAndComesBackOn)
+{
+    for (const QByteArray off : {QByteArray("Hidden=true"), QByteArray("X-GNOME-Autostart-enabled=false")}) {
+        autostart.entries.insert("Netzpegel.desktop", "[Desktop Entry]\nType=Application\nExec=netzpegel\n" + off + "\n");
+        TMainform form(services, {});
+        QCheckBox* box = form.TabSheet2->Autostart_CheckBox;
+        EXPECT_FALSE(box->isChecked()) << off.constData();
+        box->click();
+        EXPECT_TRUE(box->isChecked()) << off.constData();
+        EXPECT_FALSE(autostart.entries.value("Netzpegel.desktop").contains(off)) << "an enabled entry";
+        EXPECT_TRUE(messages.shown.empty());
+    }
+}
+
 TEST_F(DesktopTest, AutostartFailuresAreShownAndTheBoxTellsTheTruth)
 {
     TMainform form(services, {});
@@ -346,6 +428,35 @@ TEST_F(DesktopTest, PriorityIsSetAtStartAndWhenTheTrackBarMoves)
         EXPECT_TRUE(messages.shown.empty());
     }
     EXPECT_TRUE(home.read("netzpegel.ini").contains("basisprio=x")) << "a bad value is not overwritten at close";
+}
+
+TEST_F(DesktopTest, ARefusedPriorityPutsTheBarBackWhereTheProcessRuns)
+{
+    // Unprivileged, and lowered to idle by an earlier run of the bar.
+    priority.refuse = true;
+    priority.current = 19;
+    TMainform form(services, {});
+    QSlider* bar = form.TabSheet2->Basisprio_TrackBar;
+    EXPECT_EQ(priority.asked, std::vector<int>{-10}) << "the saved high priority is asked for";
+    EXPECT_EQ(bar->value(), 4) << "and the bar shows idle, where the process is";
+    EXPECT_TRUE(messages.shown.empty()) << "nothing to tell at every start";
+
+    for (int wanted : {3, 1}) {
+        bar->setValue(wanted);
+        EXPECT_EQ(priority.asked.back(), *niceForBasisPrio(wanted));
+        EXPECT_EQ(bar->value(), 4) << wanted;
+    }
+    ASSERT_EQ(messages.shown.size(), 1u) << "told once";
+    EXPECT_EQ(messages.shown[0].text, errorText("Error41"));
+    EXPECT_EQ(messages.shown[0].icon, MessageSink::Icon::Warning);
+
+    // Lowering is allowed: the bar stays where it was put.
+    priority.current = 0;
+    bar->setValue(3);
+    EXPECT_EQ(bar->value(), 3);
+    bar->setValue(4);
+    EXPECT_EQ(priority.current, 19);
+    EXPECT_EQ(bar->value(), 4);
 }
 
 TEST_F(DesktopTest, TranslucencyControlsHintWithoutAnAdapter)

@@ -112,6 +112,22 @@ bool setAnzeigen(const QString& dbPath, const QString& index, const QString& anz
     return ok;
 }
 
+bool setGraphPlace(const QString& dbPath, const QString& index, int links, int oben)
+{
+    Connection db(dbPath);
+    if (!db.get())
+        return false;
+    const QByteArray sql = "UPDATE " + quoted(index + QStringLiteral("_einstellungen")) + " SET links = ?, oben = ?";
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db.get(), sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        return false;
+    sqlite3_bind_int(stmt, 1, links);
+    sqlite3_bind_int(stmt, 2, oben);
+    const bool ok = sqlite3_step(stmt) == SQLITE_DONE && sqlite3_changes(db.get()) == 1;
+    sqlite3_finalize(stmt);
+    return ok;
+}
+
 StoredPlace storedGraphPlace(const QString& dbPath, const QString& index)
 {
     StoredPlace place;

@@ -62,6 +62,8 @@ struct StoredPlace
     bool valid = false;
 };
 StoredPlace storedGraphPlace(const QString& dbPath, const QString& index);
+// Stores a place of the adapter's graph window, as a run would have left it.
+bool setGraphPlace(const QString& dbPath, const QString& index, int links, int oben);
 
 // Holds the database's write lock while it lives: every write of the program
 // waits out its busy timeout and fails.

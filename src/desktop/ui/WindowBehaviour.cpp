@@ -2,6 +2,8 @@
 
 #include "desktop/NotificationArea.h"
 #include "desktop/WindowPlacement.h"
+#include "desktop/ui/TaskbarHint.h"
+#include "graph/Snapping.h"
 #include "graph/ui/TGraphenform.h"
 
 #include <QGuiApplication>
@@ -20,9 +22,27 @@ WindowBehaviour::WindowBehaviour(QWidget& main, const std::vector<TGraphenform*>
 
 bool WindowBehaviour::trayPresent() const
 {
-    // A notification area that comes after the start (a panel started later
-    // at logon) has no icon of ours: hiding into it would lose the window.
+    // Until the icon is shown in it, hiding into a notification area would lose the window.
     return m_iconShown && m_area->available();
+}
+
+bool WindowBehaviour::adoptNotificationArea()
+{
+    if (m_iconShown || !m_area || !m_area->available())
+        return false;
+    m_iconShown = true;
+    const bool visible = m_main.isVisible();
+    const bool minimised = m_main.isMinimized();
+    const QRect place = m_main.geometry();
+    // New flags make a new native window, hidden; it comes back where it was. One
+    // minimised into the taskbar goes into the icon instead, as a hidden window does.
+    m_main.setWindowFlags(mainWindowFlags(true));
+    m_main.setGeometry(place);
+    if (visible && !minimised)
+        m_main.show();
+    else
+        m_main.setWindowState(m_main.windowState() & ~Qt::WindowMinimized);
+    return true;
 }
 
 Qt::WindowFlags WindowBehaviour::mainWindowFlags(bool tray)
@@ -42,6 +62,15 @@ void WindowBehaviour::placeMain(const QPoint& topLeft)
     const QScreen* primary = QGuiApplication::primaryScreen();
     if (primary && !screens.isEmpty())
         wanted.moveTopLeft(reachablePosition(wanted, screens, primary->availableGeometry()));
+    const QScreen* screen = QGuiApplication::screenAt(wanted.topLeft());
+    if (!screen)
+        screen = primary;
+    // At first start (0/0) or on a screen that went away, the title bar would be above
+    // the screen: then the frame is placed, which the window manager does once it made it.
+    if (const auto frame = screen ? titleBarFramePlace(wanted, screen->availableGeometry()) : std::nullopt) {
+        placeFrame(m_main, *frame);
+        return;
+    }
     // Placed and saved by the inner area: before the window manager framed the
     // window, only the inner area can be placed exactly.
     m_main.setGeometry(wanted);
@@ -57,6 +86,13 @@ bool WindowBehaviour::mainShown() const
     return m_main.isVisible() && !m_main.isMinimized();
 }
 
+void WindowBehaviour::mainShowing()
+{
+    // Once the window is asked to map; the window manager reads the hint then or takes it as a request.
+    if (m_iconShown)
+        QMetaObject::invokeMethod(&m_main, [this] { skipTaskbar(m_main); }, Qt::QueuedConnection);
+}
+
 void WindowBehaviour::applyStartVisibility(bool visible)
 {
     if (visible)
@@ -68,6 +104,14 @@ void WindowBehaviour::applyStartVisibility(bool visible)
 void WindowBehaviour::toggleMain()
 {
     if (mainShown())
+        hideMain();
+    else
+        showMain();
+}
+
+void WindowBehaviour::iconClicked()
+{
+    if (mainShown() && m_main.isActiveWindow())
         hideMain();
     else
         showMain();

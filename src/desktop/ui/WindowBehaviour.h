@@ -20,9 +20,13 @@ public:
     // `graphs` is the main window's list of graph windows; it must outlive this object.
     WindowBehaviour(QWidget& main, const std::vector<TGraphenform*>& graphs, const NotificationArea* area);
 
-    // Whether the icon is shown: decided once, when this object is made, as
-    // the window's taskbar button is.
+    // Whether the icon is shown: from the start when the notification area is
+    // there, else from when it appears (adoptNotificationArea).
     bool iconShown() const { return m_iconShown; }
+    // A notification area that was missing is there now (a panel that started
+    // after the program): true once, and the main window gives up its taskbar
+    // button as it would have at start.
+    bool adoptNotificationArea();
     // Whether windows can hide into the icon now: it was shown and the
     // notification area is still there.
     bool trayPresent() const;
@@ -37,10 +41,17 @@ public:
     // Whether the main window counts as shown for the "Visible" setting.
     bool mainShown() const;
 
+    // The main window is about to be mapped: with the icon, out of the taskbar.
+    void mainShowing();
+
     // The "Visible" setting at start: shown, hidden into the icon, or minimised.
     void applyStartVisibility(bool visible);
-    // Hide if shown, show if hidden (menu entry and left click on the icon).
+    // Hide if shown, show if hidden (menu entry).
     void toggleMain();
+    // A left click on the icon: hides the main window only when it is the
+    // active one; one that is covered or hidden comes forward, active. Without
+    // a taskbar button a covered window would otherwise take two clicks.
+    void iconClicked();
     void hideMain();
     void showMain();
     // Main window hidden, every graph window minimised.

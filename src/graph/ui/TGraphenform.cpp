@@ -8,6 +8,7 @@
 #include "graph/Snapping.h"
 
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
@@ -164,7 +165,7 @@ void TGraphenform::configureFrom(TNic& nic)
     TPerformanceGraph& g = graph();
     g.SetGradient(nic.maxspeed);
     resize(nic.breite, nic.hoehe);
-    placeInnerArea(QPoint(nic.links, nic.oben));
+    placeFromSettings(QPoint(nic.links, nic.oben));
     setTranslucent(nic.tranz);
     setOpacityValue(nic.tranz_wert);
     g.SetForeColor(nic.forecolor);
@@ -364,6 +365,23 @@ void TGraphenform::placeInnerArea(const QPoint& topLeft)
 {
     // The move event snaps the frame; a window not shown yet gets it when shown.
     setGeometry(QRect(topLeft, size()));
+}
+
+void TGraphenform::placeFromSettings(const QPoint& topLeft)
+{
+    const QScreen* s = QGuiApplication::screenAt(topLeft);
+    if (!s)
+        s = QGuiApplication::primaryScreen();
+    const auto frame = s ? titleBarFramePlace(QRect(topLeft, size()), s->availableGeometry()) : std::nullopt;
+    if (!frame) {
+        placeInnerArea(topLeft);
+        return;
+    }
+    // Before the window exists, a move places its frame once the window manager has made it.
+    if (!testAttribute(Qt::WA_WState_Created))
+        move(*frame);
+    else
+        moveSnapped(*frame);
 }
 
 QRect TGraphenform::outerRect(const QMargins& frameEstimate) const

@@ -71,6 +71,9 @@ public:
     // keep it: before the window manager has framed the window only the
     // inner area can be placed exactly.
     void placeInnerArea(const QPoint& topLeft);
+    // The place the settings keep (`placeInnerArea`), unless that leaves the
+    // title bar above the work area: then the frame goes to its top.
+    void placeFromSettings(const QPoint& topLeft);
     // The outer rectangle; while the window has no frame yet, the inner area
     // grown by `frameEstimate`.
     QRect outerRect(const QMargins& frameEstimate) const;
