@@ -145,7 +145,15 @@ int main(int argc, char** argv)
     QByteArray platform;
     std::vector<char*> args = withPlatform(argc, argv, platform);
     int count = static_cast<int>(args.size()) - 1;
+    // Through shared memory, Qt waits for the X server after every window's flush; our
+    // flushes are small (a graph's new strip, a changed cell) and cost less sent over the
+    // socket. Only for our own connection: programs we start choose for themselves.
+    const bool sharedMemoryChosen = qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
+    if (!sharedMemoryChosen)
+        qputenv("QT_XCB_NO_MITSHM", "1");
     NetzpegelApplication app(count, args.data());
+    if (!sharedMemoryChosen)
+        qunsetenv("QT_XCB_NO_MITSHM");
     QApplication::setApplicationName(QStringLiteral("netzpegel"));
     const bool dialogs = qEnvironmentVariableIsEmpty("NETZPEGEL_NO_DIALOGS");
     std::unique_ptr<MessageSink> messages;

@@ -19,6 +19,11 @@ struct ShutdownBookingResult
     QByteArray cacheContent; // the cache left behind; empty when it was deleted
 };
 
+// Books every entry's totals under today and sets a booked entry's totals to zero; returns
+// the entries not booked. One transaction for all (one sync to disk, not one per entry); when
+// that transaction itself fails, each entry is booked on its own.
+std::vector<TNic*> bookTodayTogether(const std::vector<TNic*>& v);
+
 // With `counters`, the cache changes together with the counters file that goes with it.
 ShutdownBookingResult bookAtShutdown(const std::vector<TNic*>& v, PendingBookings& pending,
                                      const QString& cachePath, const QDate& today,

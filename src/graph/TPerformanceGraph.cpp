@@ -149,7 +149,10 @@ void TPerformanceGraph::Update()
     const int newScale = RoundUp(largest, m_gradient);
     if (newScale == m_scale) {
         DisplayPoints(LastY(m_currentY));
-        repaint();
+        if (OnScroll)
+            OnScroll(m_stepSize);
+        else
+            repaint();
     } else {
         SetScale(newScale);
     }

@@ -60,6 +60,9 @@ public:
     std::function<void(TPerformanceGraph&)> OnScaleChange;
     // Called whenever the control should show the image again.
     std::function<void()> OnRepaint;
+    // Called instead when the picture only moved `pixels` to the left and a new strip was
+    // drawn at the right edge, so the control can move what it shows and draw the strip.
+    std::function<void(int pixels)> OnScroll;
 
     int GetBandCount() const;
     static int RoundUp(int value, int step);

@@ -325,6 +325,8 @@ Database::Transaction::Transaction(Database& db)
     ++m_db.m_transactionDepth;
 }
 
+bool Database::inTransaction() const { return m_db && !sqlite3_get_autocommit(m_db); }
+
 QString Database::Transaction::savepointName() const { return QStringLiteral("np_level_%1").arg(m_level); }
 
 void Database::Transaction::commit()

@@ -44,6 +44,8 @@ public:
     void open();
     void close();
     bool isOpen() const { return m_db != nullptr; }
+    // Whether a transaction is open: the engine ends one by itself on some errors.
+    bool inTransaction() const;
     void setBusyTimeout(int ms);
     int busyTimeout() const { return m_options.busyTimeoutMs; }
 

@@ -302,6 +302,25 @@ TEST_F(ShutdownBookingTest, FailedEntryLeavesACacheWithOnlyItsTotalsForTheNextSt
     EXPECT_EQ(days(a), (QList<DayValues>{{kNextDay, 5000, 7000}})) << "nothing booked twice";
 }
 
+TEST_F(ShutdownBookingTest, AllEntriesAreBookedInOneTransactionAndAFailedOneOnlyLeavesItsOwnOut)
+{
+    setTotals(a, 5000, 7000);
+    setTotals(b, 10, 20);
+    setTrafficTableAside(db, a->Index);
+    QStringList ends;
+    db.setStatementObserver([&](const QString& sql) {
+        if (sql.startsWith(QStringLiteral("BEGIN")) || sql == QStringLiteral("COMMIT"))
+            ends << sql;
+    });
+    EXPECT_EQ(bookTodayTogether(v), std::vector<TNic*>{a});
+    db.setStatementObserver({});
+    EXPECT_EQ(ends, (QStringList{"BEGIN IMMEDIATE", "COMMIT"})) << "one sync to disk for all";
+    EXPECT_EQ(days(b), (QList<DayValues>{{kNextDay, 10, 20}}));
+    EXPECT_EQ(b->get_gesamt_received(), 0);
+    EXPECT_EQ(a->get_gesamt_received(), 5000) << "what failed stays to be cached";
+    EXPECT_EQ(a->get_gesamt_send(), 7000);
+}
+
 TEST_F(ShutdownBookingTest, PendingEarlierDayStaysOwedWhileTheDatabaseIsLocked)
 {
     setTotals(a, 5000, 7000);

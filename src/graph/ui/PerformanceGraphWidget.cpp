@@ -1,5 +1,6 @@
 #include "graph/ui/PerformanceGraphWidget.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 
@@ -10,6 +11,12 @@ PerformanceGraphWidget::PerformanceGraphWidget(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(0, 0);
     m_graph.OnRepaint = [this] { update(); };
+    // Moving what is shown and drawing the new strip costs a fraction of sending the whole
+    // picture again. A hidden window is painted whole when it shows.
+    m_graph.OnScroll = [this](int pixels) {
+        if (isVisible())
+            scroll(-pixels, 0);
+    };
     m_graph.SetSize(width(), height());
 }
 
@@ -18,13 +25,12 @@ QSize PerformanceGraphWidget::sizeHint() const
     return QSize(275, 195);
 }
 
-void PerformanceGraphWidget::paintEvent(QPaintEvent*)
+void PerformanceGraphWidget::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    QPen pen = painter.pen();
-    pen.setWidth(m_graph.PenWidth());
-    painter.setPen(pen);
-    painter.drawImage(0, 0, m_graph.Paint());
+    const QImage& picture = m_graph.Paint();
+    for (const QRect& r : event->region())
+        painter.drawImage(r.topLeft(), picture, r);
 }
 
 void PerformanceGraphWidget::resizeEvent(QResizeEvent* event)

@@ -47,6 +47,13 @@ QString ulDl(const QString& up, const QString& down)
     return QStringLiteral("UL: ") + up + QStringLiteral(", DL: ") + down;
 }
 
+// The same text again would still repaint the bar.
+void showIfNew(QStatusBar* bar, const QString& text)
+{
+    if (bar->currentMessage() != text)
+        bar->showMessage(text);
+}
+
 } // namespace
 
 TGraphenform::TGraphenform(QWidget* parent)
@@ -202,10 +209,10 @@ void TGraphenform::feed(const TNic& nic, const int& base, const TSprache& sprach
     g.Update();
     g.DataPoint(nic.sendgraph, graphValue(nic.get_rate_send()));
     g.Update();
-    Raten_StatusBar->showMessage(ulDl(FormatQuantity(nic.get_rate_send(), base, sprache),
-                                      FormatQuantity(nic.get_rate_received(), base, sprache)));
-    Gesamt_StatusBar->showMessage(ulDl(FormatQuantity(nic.get_gesamt_send(), base, sprache),
-                                       FormatQuantity(nic.get_gesamt_received(), base, sprache)));
+    showIfNew(Raten_StatusBar, ulDl(FormatQuantity(nic.get_rate_send(), base, sprache),
+                                    FormatQuantity(nic.get_rate_received(), base, sprache)));
+    showIfNew(Gesamt_StatusBar, ulDl(FormatQuantity(nic.get_gesamt_send(), base, sprache),
+                                     FormatQuantity(nic.get_gesamt_received(), base, sprache)));
 }
 
 void TGraphenform::SpracheAnwenden(const TSprache& sprache)
