@@ -91,7 +91,7 @@ ready() {
 }
 
 start() {
-  "${run[@]}" 2>>"$home/stderr.txt" &
+  "${run[@]}" 2>>"${STDERR_COPY:-$home/stderr.txt}" &
   pid=$!
   for _ in $(seq 1 600); do
     ready "$pid" && return 0
@@ -140,7 +140,7 @@ before=$(cpu_ns "$pid")
 xbefore=0
 [ "${#xpids[@]}" -eq 0 ] || xbefore=$(cpu_ns "${xpids[0]}")
 if [ -n "${PROFILE:-}" ]; then
-  perf record -F 10000 -g -o "$PROFILE" -p "$pid" -- sleep "$seconds" 2>/dev/null
+  perf record -F 10000 ${PROFILE_GRAPH:--g} -o "$PROFILE" -p "$pid" -- sleep "$seconds" 2>/dev/null
 else
   sleep "$seconds"
 fi

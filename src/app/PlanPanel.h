@@ -4,12 +4,11 @@
 #include <QWidget>
 #include <vector>
 
-class PlanBar;
-class QGridLayout;
-class QLabel;
-
-// The live page's data plans: per planned adapter its name, use of the limit with the
-// projection, and a bar. Hidden while no adapter has a plan.
+// The live page's data plans: per planned adapter its name, a bar of how full the period is
+// (green below the first warning level, amber from it, red at the limit) and the use of the
+// limit with the projection. One widget that paints every pixel itself: a changed row repaints
+// that row alone, never the page or its tab frame, and no text change moves the layout.
+// Hidden while no adapter has a plan.
 class PlanPanel : public QWidget
 {
     Q_OBJECT
@@ -18,25 +17,37 @@ public:
     {
         QString name;
         QString line;
-        double fraction = 0;
-        int severity = 0;
+        double fraction = 0; // of the limit; above 1 is drawn full
+        int severity = 0;    // 0, 1 or 2
     };
     explicit PlanPanel(QWidget* parent = nullptr);
-    // Texts change only where they differ, so an unchanged plan costs no repaint.
     void setRows(const std::vector<Row>& rows);
-    // Only the bar of `row`.
+    // Only the bar of `row`; repainted only when it moves by a whole pixel or changes colour.
     void setLevel(int row, double fraction, int severity);
     int rowCount() const { return static_cast<int>(m_rows.size()); }
-    const PlanBar* bar(int row) const;
+    double fraction(int row) const;
+    int severity(int row) const;
     QString line(int row) const;
+    static QColor colour(int severity);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    struct Widgets
+    struct Columns
     {
-        QLabel* name;
-        QLabel* line;
-        PlanBar* bar;
+        int barLeft;
+        int barWidth;
+        int lineLeft;
     };
-    QGridLayout* m_grid;
-    std::vector<Widgets> m_rows;
+    Columns columns() const;
+    int rowHeight() const;
+    QRect rowRect(int row) const;
+    int barPixels(double fraction) const;
+
+    std::vector<Row> m_rows;
+    int m_nameWidth = 0;
 };

@@ -3,7 +3,6 @@
 // crossed level in the tray's balloon when no notification service answers.
 #include "app/EinstellungenTab.h"
 #include "app/LiveDatenTab.h"
-#include "app/PlanBar.h"
 #include "app/PlanPanel.h"
 #include "app/PlanSettingsBox.h"
 #include "app/TMainform.h"
@@ -121,12 +120,12 @@ TEST_F(MainformPlansTest, TheLivePageFillsAndTheTrayBalloonTellsACrossedLevel)
     form.NicEngineTimer();
     const PlanPanel* panel = form.TabSheet1->Tarife;
     ASSERT_EQ(panel->rowCount(), 1);
-    EXPECT_EQ(panel->bar(0)->severity(), 0);
+    EXPECT_EQ(panel->severity(0), 0);
 
     table.addOctets(2, 3000, 2500);
     form.NicEngineTimer();
-    EXPECT_EQ(panel->bar(0)->severity(), 1) << "amber from the first level";
-    EXPECT_NEAR(panel->bar(0)->fraction(), 0.55, 1e-9);
+    EXPECT_EQ(panel->severity(0), 1) << "amber from the first level";
+    EXPECT_NEAR(panel->fraction(0), 0.55, 1e-9);
     EXPECT_TRUE(form.Tray->toolTip().contains(QStringLiteral("eth0"))) << form.Tray->toolTip().toStdString();
     form.DatumsprueftimerTimer();
     ASSERT_TRUE(waitFor([&] { return !form.Tray->lastBalloon().title.isEmpty(); }));
@@ -134,8 +133,8 @@ TEST_F(MainformPlansTest, TheLivePageFillsAndTheTrayBalloonTellsACrossedLevel)
 
     table.addOctets(2, 5000, 0);
     form.NicEngineTimer();
-    EXPECT_EQ(panel->bar(0)->severity(), 2) << "red at the limit";
-    EXPECT_DOUBLE_EQ(panel->bar(0)->fraction(), 1.0) << "drawn full beyond it";
+    EXPECT_EQ(panel->severity(0), 2) << "red at the limit";
+    EXPECT_DOUBLE_EQ(panel->fraction(0), 1.0) << "drawn full beyond it";
     form.close();
 }
 
