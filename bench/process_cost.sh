@@ -19,7 +19,7 @@
 # X server's CPU per sample.
 #
 # PROFILE=FILE records the measured seconds with perf into FILE (the figures then
-# include perf's own cost).
+# include perf's own cost); PROFILE_GRAPH="--call-graph dwarf" gives whole stacks.
 #
 # When vnstatd is installed, one runs afterwards for the same time on the same
 # adapters, and its CPU per poll and the monitor's ratio to it are printed last.
@@ -91,7 +91,7 @@ ready() {
 }
 
 start() {
-  "${run[@]}" 2>>"${STDERR_COPY:-$home/stderr.txt}" &
+  "${run[@]}" 2>>"$home/stderr.txt" &
   pid=$!
   for _ in $(seq 1 600); do
     ready "$pid" && return 0
