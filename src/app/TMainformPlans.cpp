@@ -106,8 +106,8 @@ void TMainform::measurePlans(bool showing)
     // Read once: a local time costs a look at the system's time zone.
     const QDateTime now = m_services.clock->now();
     m_planUsages = m_engine->plans().usages(now, m_engine->Tagesdatum);
-    // The bars follow every tick; the texts change slowly and cost a relayout of the page, so
-    // they are written every few seconds, and at once when plans come or go.
+    // The bars follow every tick; the texts change slowly and cost their layout, so they are
+    // written every few seconds, and at once when plans come or go.
     const bool planned = TabSheet1->Tarife->rowCount() != static_cast<int>(m_planUsages.size());
     const bool texts = planned || !m_planTextsDue.isValid() || now >= m_planTextsDue;
     if (texts) {

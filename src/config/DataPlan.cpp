@@ -102,6 +102,23 @@ bool parseGemeldet(const QString& text, QDate& start, QList<int>& levels)
     return true;
 }
 
+// A plan's keys as text, each from `value(key, default)`.
+template <class Lookup>
+DataPlanText readPlanKeys(const Lookup& value)
+{
+    DataPlanText t;
+    t.limit = value("Limit", QStringLiteral("0"));
+    t.zeitraum = value("Zeitraum", t.zeitraum);
+    t.starttag = value("Starttag", t.starttag);
+    t.beginn = value("Beginn", {});
+    t.dauer = value("Dauer", {});
+    t.richtung = value("Richtung", t.richtung);
+    t.warnstufen = value("Warnstufen", t.warnstufen);
+    t.befehl = value("Befehl", {});
+    t.gemeldet = value("Gemeldet", {});
+    return t;
+}
+
 } // namespace
 
 QString parseDataPlan(const DataPlanText& text, const QDate& today, DataPlan& plan, bool* gemeldetIgnored)
@@ -179,18 +196,9 @@ std::vector<DataPlan> readDataPlans(const QDate& today, const QString& path)
             const std::optional<QByteArray> v = doc.value(section, key);
             return v ? QString::fromUtf8(*v) : def;
         };
-        DataPlanText text;
-        text.limit = value("Limit", QStringLiteral("0"));
+        const DataPlanText text = readPlanKeys(value);
         if (text.limit.trimmed() == QLatin1String("0"))
             continue; // switched off
-        text.zeitraum = value("Zeitraum", text.zeitraum);
-        text.starttag = value("Starttag", text.starttag);
-        text.beginn = value("Beginn", {});
-        text.dauer = value("Dauer", {});
-        text.richtung = value("Richtung", text.richtung);
-        text.warnstufen = value("Warnstufen", text.warnstufen);
-        text.befehl = value("Befehl", {});
-        text.gemeldet = value("Gemeldet", {});
         DataPlan plan;
         plan.table = name.mid(kSectionPrefix.size());
         bool gemeldetIgnored = false;
@@ -210,22 +218,11 @@ std::vector<DataPlan> readDataPlans(const QDate& today, const QString& path)
 
 DataPlanText readDataPlanText(const QString& table, const QString& path)
 {
-    DataPlanText t;
     const QString section = DataPlan::section(table);
-    auto value = [&](const char* key, const QString& def) {
+    return readPlanKeys([&](const char* key, const QString& def) {
         const QString v = IniReadString(section, QString::fromLatin1(key), path);
         return v.isEmpty() ? def : v;
-    };
-    t.limit = value("Limit", QStringLiteral("0"));
-    t.zeitraum = value("Zeitraum", t.zeitraum);
-    t.starttag = value("Starttag", t.starttag);
-    t.beginn = value("Beginn", {});
-    t.dauer = value("Dauer", {});
-    t.richtung = value("Richtung", t.richtung);
-    t.warnstufen = value("Warnstufen", t.warnstufen);
-    t.befehl = value("Befehl", {});
-    t.gemeldet = value("Gemeldet", {});
-    return t;
+    });
 }
 
 namespace {
