@@ -1,6 +1,4 @@
-#include "acquisition/NetlinkInterfaceTable.h"
-#include "acquisition/PppDialupSource.h"
-#include "base/SystemClock.h"
+#include "acquisition/LinuxSources.h"
 #include "app/MessageBoxSink.h"
 #include "app/NetzpegelApplication.h"
 #include "desktop/SingleInstance.h"
@@ -66,14 +64,9 @@ int runMonitor(NetzpegelApplication& app, MessageSink& messages)
         return 0;
     }
 
-    NetlinkInterfaceTable interfaceTable;
-    NetlinkInterfaceTable dialupTable; // its own socket: the two engines tick apart
-    PppDialupSource dialup(dialupTable);
-    SystemClock clock;
+    LinuxSources sources;
     MainformServices services;
-    services.interfaceTable = &interfaceTable;
-    services.dialupSource = &dialup;
-    services.clock = &clock;
+    sources.serve(services);
     services.messages = &messages;
     XdgAutostartFolder autostart;
     SetpriorityProcessPriority priority;

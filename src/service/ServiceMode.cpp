@@ -1,11 +1,9 @@
 #include "service/ServiceMode.h"
 
-#include "acquisition/NetlinkInterfaceTable.h"
-#include "acquisition/PppDialupSource.h"
+#include "acquisition/LinuxSources.h"
 #include "base/ExceptionLog.h"
 #include "base/MessageSink.h"
 #include "base/ProgramFolder.h"
-#include "base/SystemClock.h"
 #include "base/UnixSignals.h"
 #include "config/Settings.h"
 #include "config/TSprache.h"
@@ -94,14 +92,9 @@ int runService(const QStringList& arguments)
     SetpriorityProcessPriority priority;
     SetBasisPrio(settings.basisprio, priority);
 
-    NetlinkInterfaceTable interfaceTable;
-    NetlinkInterfaceTable dialupTable; // its own socket: the two engines tick apart
-    PppDialupSource dialup(dialupTable);
-    SystemClock clock;
+    LinuxSources sources;
     EngineServices services;
-    services.interfaceTable = &interfaceTable;
-    services.dialupSource = &dialup;
-    services.clock = &clock;
+    sources.serve(services);
     services.sprache = &sprache;
     TrafficEngine engine(services);
     QObject::connect(&engine, &TrafficEngine::message, &engine,
