@@ -10,7 +10,7 @@ $SUDO apt-get install -y --no-install-recommends \
   qt6-base-dev qt6-qpa-plugins libgl-dev libxcb1-dev \
   libsqlite3-dev sqlite3 \
   libpq-dev postgresql \
-  libcurl4-openssl-dev \
+  libcurl4-openssl-dev libssl-dev \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   libxml2-utils w3c-sgml-lib iproute2 openssl \
   desktop-file-utils xvfb openbox x11-utils systemd dbus \

@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <openssl/crypto.h>
+
 #include <algorithm>
 #include <limits>
 
@@ -253,6 +255,9 @@ HttpTestServer::HttpTestServer(Scheme scheme)
     if (scheme == Scheme::Https)
         testCertificate();   // made here, not on the server's thread
     m_listener->moveToThread(m_thread);
+    // wait() returns before a detached thread's exit handlers have run, so OpenSSL's state for
+    // the thread could still be alive when the test's process ends: free it on the thread itself.
+    QObject::connect(m_thread, &QThread::finished, m_thread, [] { OPENSSL_thread_stop(); }, Qt::DirectConnection);
     m_thread->start();
     QMetaObject::invokeMethod(m_listener, [this] { m_port = m_listener->listen(); }, Qt::BlockingQueuedConnection);
 }
