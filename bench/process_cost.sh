@@ -10,7 +10,8 @@
 #
 # EXECUTABLE defaults to build-rel/netzpegel, SECONDS to 60. SHOWN=default keeps
 # the entries as a fresh installation shows them, SHOWN=none hides them all
-# (nothing sampled or drawn) instead. MODE=service runs `netzpegel --service`
+# (nothing sampled or drawn) instead, SHOWN=grid or SHOWN=graphs shows them
+# only in the grid or only in their graph windows. MODE=service runs `netzpegel --service`
 # (no window, no display) instead of the window. ADAPTERS=n (as root) runs it in
 # a network namespace of its own with lo and n/2 veth pairs (n+1 adapters for an
 # even n), so that the same adapters are sampled on any machine. PLANS=1 gives
@@ -119,6 +120,8 @@ db="$home/Datenbank.mdb"
 case "$shown" in
   all) anzeigen=11 ;;
   none) anzeigen=00 ;;
+  grid) anzeigen=10 ;;
+  graphs) anzeigen=01 ;;
   *) anzeigen="" ;;
 esac
 if [ -n "$anzeigen" ]; then

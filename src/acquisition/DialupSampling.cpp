@@ -4,9 +4,11 @@
 #include "acquisition/TNic.h"
 #include "config/TSprache.h"
 
-QString sampleDialup(DialupSource& source, TNic& entry, const TSprache& sprache)
+QString sampleDialup(DialupSource& source, TNic& entry, const TSprache& sprache, bool* connected)
 {
     const DialupStatus status = source.query();
+    if (connected)
+        *connected = status.state == DialupStatus::State::Connected;
     switch (status.state) {
     case DialupStatus::State::EnumerationFailed:
         entry.set_wert_received(0);

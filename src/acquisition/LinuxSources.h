@@ -1,6 +1,7 @@
 #pragma once
 
 #include "acquisition/NetlinkInterfaceTable.h"
+#include "acquisition/NetlinkLinkWatch.h"
 #include "acquisition/PppDialupSource.h"
 #include "base/SystemClock.h"
 
@@ -10,6 +11,7 @@ struct LinuxSources
     NetlinkInterfaceTable interfaceTable;
     NetlinkInterfaceTable dialupTable; // its own socket: the two engines tick apart
     PppDialupSource dialup{dialupTable};
+    NetlinkLinkWatch linkWatch;
     SystemClock clock;
 
     // Points a set of services (the window's or the engine's) at these sources.
@@ -18,6 +20,7 @@ struct LinuxSources
     {
         services.interfaceTable = &interfaceTable;
         services.dialupSource = &dialup;
+        services.linkWatch = &linkWatch;
         services.clock = &clock;
     }
 };

@@ -52,6 +52,7 @@ EngineServices engineServices(const MainformServices& services, const TSprache* 
     EngineServices e;
     e.interfaceTable = services.interfaceTable;
     e.dialupSource = services.dialupSource;
+    e.linkWatch = services.linkWatch;
     e.clock = services.clock;
     e.sprache = sprache;
     e.bootIdPath = services.bootIdPath;

@@ -28,6 +28,7 @@ class DialupSource;
 class EinstellungenTab;
 class HttpClient;
 class InterfaceTable;
+class LinkWatch;
 class LiveDatenTab;
 class NotificationArea;
 class ProcessPriority;
@@ -52,6 +53,7 @@ struct MainformServices
 {
     InterfaceTable* interfaceTable = nullptr;
     DialupSource* dialupSource = nullptr;
+    LinkWatch* linkWatch = nullptr;
     const Clock* clock = nullptr;
     MessageSink* messages = nullptr;
     // File and folder choosers; empty result = cancelled. Defaults: Qt's dialogs.
@@ -255,8 +257,13 @@ private:
     bool m_started = false;
     bool m_closed = false;
     bool m_priorityRefusalTold = false;
+    // A panel starts with the session, within its first minute: asked often then, seldom after,
+    // so that a desktop without any costs next to nothing.
     static constexpr int kNotificationAreaPollMs = 2000;
+    static constexpr int kNotificationAreaQuickPolls = 30;
+    static constexpr int kNotificationAreaLatePollMs = 30000;
     QTimer* m_notificationAreaWatch = nullptr;
+    int m_notificationAreaPolls = 0;
     std::unique_ptr<HttpClient> m_ownHttp;
     HttpClient* m_http = nullptr;
     std::unique_ptr<UpdateService> m_update;

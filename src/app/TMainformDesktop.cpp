@@ -88,6 +88,7 @@ void TMainform::connectDesktop()
     Tray->showIfAvailable(m_windows->iconShown());
     // A panel may start after the program (autostart at logon): the icon goes there once it does.
     m_notificationAreaWatch = new QTimer(this);
+    m_notificationAreaWatch->setObjectName(QStringLiteral("NotificationAreaWatch"));
     m_notificationAreaWatch->setInterval(kNotificationAreaPollMs);
     connect(m_notificationAreaWatch, &QTimer::timeout, this, &TMainform::checkNotificationArea);
     if (!m_windows->iconShown() && m_services.notificationArea)
@@ -142,6 +143,8 @@ void TMainform::checkNotificationArea()
     if (m_windows->adoptNotificationArea()) {
         Tray->showIfAvailable(true);
         m_notificationAreaWatch->stop();
+    } else if (++m_notificationAreaPolls == kNotificationAreaQuickPolls) {
+        m_notificationAreaWatch->setInterval(kNotificationAreaLatePollMs);
     }
 }
 

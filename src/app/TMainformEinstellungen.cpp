@@ -155,6 +155,7 @@ void TMainform::Button1Click()
     nic.tranz_wert = t->TranzValue_TrackBar->value();
     nic.forecolor = g[k]->graph().ForeColor();
     nic.backcolor = g[k]->graph().BackColor();
+    m_engine->showingChanged();
     if (nic.save_settings())
         message(MessageSink::Icon::Information, m_sprache->error(QStringLiteral("Error13")));
     else

@@ -23,7 +23,8 @@ struct Range
 // regular file: not writable, nothing copied or dirty, not locked, no device.
 std::vector<Range> releasable(const QByteArray& smaps);
 
-// Gives those pages of this process back; returns the size of the ranges given back.
+// Gives those pages of this process back, and the free heap; returns the size of the
+// file ranges given back.
 qint64 release(const QString& smapsPath = QStringLiteral("/proc/self/smaps"));
 
 } // namespace StartupPages

@@ -2,6 +2,7 @@
 
 #include "acquisition/DialupSampling.h"
 #include "acquisition/InterfaceTable.h"
+#include "acquisition/LinkWatch.h"
 #include "base/Clock.h"
 #include "base/ExceptionLog.h"
 #include "base/ProgramFolder.h"
@@ -205,6 +206,8 @@ QStringList TrafficEngine::adoptInterfaces(const std::vector<IfRow>& rows)
 void TrafficEngine::start(const std::vector<IfRow>& rows, const EngineOptions& options)
 {
     NicEngine->setInterval(intervalMs(options.intervalSeconds));
+    m_nicWanted = options.nicEngine;
+    m_dfuWanted = options.dfuEngine;
     if (options.nicEngine)
         NicEngine->start();
     else if (m_services.interfaceTable)
@@ -226,6 +229,7 @@ void TrafficEngine::start(const std::vector<IfRow>& rows, const EngineOptions& o
     m_started = true;
     // A level crossed by the last run's final booking alerts now.
     reloadPlans();
+    reviewRest();
 }
 
 void TrafficEngine::reloadPlans()
@@ -310,6 +314,7 @@ void TrafficEngine::NicEngineTimer()
     for (const QString& key : warnings)
         if (!tell(MessageSink::Icon::Warning, text(key)))
             return;
+    reviewRest(); // an adopted interface may be shown
 }
 
 void TrafficEngine::DfuEngineTimer()
@@ -319,13 +324,63 @@ void TrafficEngine::DfuEngineTimer()
     QString status;
     bool ok = true;
     try {
-        status = sampleDialup(*m_services.dialupSource, *v.back(), *m_services.sprache);
+        status = sampleDialup(*m_services.dialupSource, *v.back(), *m_services.sprache, &m_dialupConnected);
     } catch (const std::exception& e) {
         ok = false;
+        m_dialupConnected = false;
         if (!tell(MessageSink::Icon::Error, text(QStringLiteral("Error19")) + QString::fromUtf8(e.what())))
             return;
     }
     emit dialupSampled(status, ok);
+    reviewRest();
+}
+
+bool TrafficEngine::nothingToSample() const
+{
+    // A dial-up connection is counted whatever its entry shows.
+    if (m_dfuWanted && m_dialupConnected)
+        return false;
+    for (const TNic* nic : v) {
+        const bool ticking = nic->isDfu() ? m_dfuWanted : m_nicWanted;
+        if (ticking && (nic->anzeigen_live || nic->anzeigen_graph))
+            return false;
+    }
+    return m_nicWanted || m_dfuWanted;
+}
+
+void TrafficEngine::reviewRest()
+{
+    if (!m_started || m_stopped || !m_services.linkWatch)
+        return;
+    const bool rest = nothingToSample();
+    if (rest == m_resting)
+        return;
+    if (rest) {
+        // Hidden entries are not fed and no connection is up: a tick would only look for new
+        // links, and the kernel tells of those itself. The process then wakes once a minute.
+        if (!m_services.linkWatch->start([this] { linksChanged(); }))
+            return;
+        NicEngine->stop();
+        DfuEngine->stop();
+        m_resting = true;
+        return;
+    }
+    m_services.linkWatch->stop();
+    m_resting = false;
+    if (m_nicWanted)
+        NicEngine->start();
+    if (m_dfuWanted)
+        DfuEngine->start();
+}
+
+void TrafficEngine::linksChanged()
+{
+    // Sampled at once: a new adapter is taken on, a dial-up connection counted from its start.
+    // Each tick wakes the timers again when it finds something to sample.
+    if (m_nicWanted)
+        NicEngineTimer();
+    if (m_dfuWanted && !m_stopped)
+        DfuEngineTimer();
 }
 
 void TrafficEngine::DatumsprueftimerTimer()
@@ -406,6 +461,10 @@ void TrafficEngine::stopTimers()
 {
     for (QTimer* t : {NicEngine, Datumsprueftimer, DfuEngine, CacheToHDDTimer})
         t->stop();
+    if (m_resting)
+        m_services.linkWatch->stop();
+    m_resting = false;
+    m_stopped = true; // for good: nothing wakes them again
 }
 
 std::vector<TNic*> TrafficEngine::bookAtClose()

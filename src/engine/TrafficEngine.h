@@ -16,6 +16,7 @@ class Clock;
 class Database;
 class DialupSource;
 class InterfaceTable;
+class LinkWatch;
 class QTimer;
 class RestartCounters;
 class TSprache;
@@ -27,6 +28,8 @@ struct EngineServices
 {
     InterfaceTable* interfaceTable = nullptr;
     DialupSource* dialupSource = nullptr;
+    // With nothing to sample the ticks rest until a link changes; without a watch they never rest.
+    LinkWatch* linkWatch = nullptr;
     const Clock* clock = nullptr;
     const TSprache* sprache = nullptr; // texts of messages and the dial-up entry's name
     QString bootIdPath = QStringLiteral("/proc/sys/kernel/random/boot_id");
@@ -76,6 +79,11 @@ public:
     // with a message and the timer stays as it is.
     void CacheIntervalEditChange(const QString& text);
     void setBewareOfTrafficDouble(bool on) { m_sampleContext.bewareOfTrafficDouble = on; }
+    // An entry's display flags changed: the ticks rest or wake accordingly.
+    void showingChanged() { reviewRest(); }
+    // No entry is shown and no dial-up connection is counted: the sampling ticks are stopped
+    // and a change of the links samples once.
+    bool resting() const { return m_resting; }
 
     // The end: stops the timers, books the day (rolling over a day that ended in the last
     // minute) and leaves the cache as the next start needs it. Returns the entries whose
@@ -136,6 +144,9 @@ private:
     QString entryText(const QString& key, const TNic& nic) const;
     QString text(const QString& key) const;
     void checkPlans();
+    bool nothingToSample() const;
+    void reviewRest();
+    void linksChanged();
     // Tells a message; false when the engine was closed while it was shown.
     bool tell(MessageSink::Icon icon, const QString& text);
 
@@ -152,5 +163,10 @@ private:
     bool m_sonderModus = false;
     bool m_started = false;
     bool m_closed = false;
+    bool m_nicWanted = false;
+    bool m_dfuWanted = false;
+    bool m_dialupConnected = false; // the last dial-up sample found a connection
+    bool m_resting = false;
+    bool m_stopped = false;
     bool m_logClockSet = false;
 };

@@ -7,6 +7,7 @@
 #include "fakes/FakeClock.h"
 #include "fakes/FakeDialupSource.h"
 #include "fakes/FakeInterfaceTable.h"
+#include "fakes/FakeLinkWatch.h"
 #include "support/TempHome.h"
 #include "support/TestDatabase.h"
 
@@ -134,6 +135,79 @@ TEST_F(TrafficEngineTest, AnInterfaceThatAppearsIsProvisionedBeforeTheDialupEntr
     const DayTraffic wlan = trafficRows(db(), TNic::adapterId(7, false))["2026-12-08"];
     EXPECT_EQ(wlan.received, firstReceived + 900);
     EXPECT_EQ(wlan.send, firstSent + 90);
+}
+
+TEST_F(TrafficEngineTest, WithNothingShownTheTicksRestUntilALinkChangesOrSomethingIsToBeCounted)
+{
+    FakeLinkWatch watch;
+    services.linkWatch = &watch;
+    table.setRows({FakeInterfaceTable::row(1, QStringLiteral("lo"), 10, 10, 24)}); // hidden when made
+    TrafficEngine engine(services);
+    ASSERT_TRUE(start(engine));
+    ASSERT_EQ(engine.entries().size(), 2u);
+    TNic& dfu = *engine.entries().back();
+    ASSERT_TRUE(dfu.anzeigen_live) << "the dial-up entry is shown when made";
+    EXPECT_FALSE(engine.resting());
+    const auto ticking = [&] { return engine.NicEngine->isActive() && engine.DfuEngine->isActive(); };
+
+    dfu.anzeigen_live = false;
+    dfu.anzeigen_graph = false;
+    watch.available = false;
+    engine.showingChanged();
+    EXPECT_TRUE(ticking()) << "without a watch nothing would tell of a new link";
+    watch.available = true;
+    engine.showingChanged();
+    EXPECT_TRUE(engine.resting());
+    EXPECT_FALSE(engine.NicEngine->isActive());
+    EXPECT_FALSE(engine.DfuEngine->isActive());
+    EXPECT_TRUE(watch.watching());
+    EXPECT_TRUE(engine.Datumsprueftimer->isActive()) << "the day is still checked";
+
+    // A connection comes up: counted from its start, hidden entry or not.
+    dialup.status.state = DialupStatus::State::Connected;
+    dialup.status.bytesReceived = 5000;
+    watch.fire();
+    EXPECT_FALSE(engine.resting());
+    EXPECT_TRUE(ticking());
+    EXPECT_FALSE(watch.watching());
+    dialup.status.bytesReceived = 5800;
+    engine.DfuEngineTimer();
+    EXPECT_EQ(static_cast<double>(dfu.get_gesamt_received()), 5800);
+    dialup.status.state = DialupStatus::State::NoConnection;
+    engine.DfuEngineTimer();
+    EXPECT_TRUE(engine.resting()) << "the connection went";
+
+    // A link change that brings nothing to show: sampled once, rests on.
+    const int reads = table.readCount();
+    table.rows().push_back(FakeInterfaceTable::row(4, QStringLiteral("veth0"), 0, 0, 1234));
+    watch.fire();
+    EXPECT_EQ(table.readCount(), reads + 1);
+    ASSERT_EQ(engine.entries().size(), 3u) << "taken on hidden";
+    EXPECT_TRUE(engine.resting());
+
+    // An adapter that is shown when made wakes the ticks, and so does showing an entry.
+    table.rows().push_back(FakeInterfaceTable::row(7, QStringLiteral("wlan0"), 100, 100, 71));
+    watch.fire();
+    ASSERT_EQ(engine.entries().size(), 4u);
+    EXPECT_TRUE(ticking());
+    engine.entries()[2]->anzeigen_live = false;
+    engine.entries()[2]->anzeigen_graph = false;
+    ASSERT_EQ(engine.entries()[2]->Name, QStringLiteral("wlan0"));
+    engine.showingChanged();
+    EXPECT_TRUE(engine.resting());
+    engine.entries()[0]->anzeigen_graph = true;
+    engine.showingChanged();
+    EXPECT_TRUE(ticking());
+
+    engine.entries()[0]->anzeigen_graph = false;
+    engine.showingChanged();
+    ASSERT_TRUE(engine.resting());
+    engine.bookAtClose();
+    EXPECT_FALSE(watch.watching()) << "counting is over";
+    engine.showingChanged();
+    EXPECT_FALSE(engine.NicEngine->isActive());
+    EXPECT_FALSE(watch.watching());
+    engine.release();
 }
 
 TEST_F(TrafficEngineTest, FailuresAreToldAsMessagesAndStopNothingElse)

@@ -2,10 +2,13 @@
 // counting byte-exact when a neighbour goes, new interfaces are taken on with
 // their tables, and the kernel's table is read whole however many links it has.
 #include "acquisition/NetlinkInterfaceTable.h"
+#include "acquisition/NetlinkLinkWatch.h"
 #include "storage/Database.h"
 #include "support/TestDatabase.h"
+#include "support/WaitFor.h"
 #include "support/e2e/E2eTest.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QFile>
 
@@ -132,6 +135,66 @@ TEST_F(E2eInterfaces, AnInterfaceCreatedWhileRunningGetsItsTablesHiddenAsVirtual
     EXPECT_EQ(bookedSinceStart(c1).rows, 1) << "booked at the end like every entry";
     EXPECT_TRUE(messagesOf(run.errorOutput(), QStringLiteral("error")).isEmpty()) << qPrintable(run.errorOutput());
     EXPECT_TRUE(messagesOf(run.errorOutput(), QStringLiteral("warning")).isEmpty()) << qPrintable(run.errorOutput());
+}
+
+TEST_F(E2eInterfaces, WithEveryEntryHiddenAnInterfaceCreatedWhileRunningIsStillTakenOn)
+{
+    {
+        ProgramRun first(sandbox, home.folder());
+        ASSERT_TRUE(first.waitUntilReady()) << qPrintable(first.errorOutput());
+        ASSERT_TRUE(first.terminate());
+    }
+    // Nothing is sampled now: the program waits for the kernel to tell of a new link.
+    const QStringList entries = savedEntries();
+    ASSERT_FALSE(entries.isEmpty());
+    for (const QString& index : entries)
+        ASSERT_TRUE(setAnzeigen(db(), index, QStringLiteral("00")));
+    ProgramRun run(sandbox, home.folder());
+    ASSERT_TRUE(run.waitUntilReady()) << qPrintable(run.errorOutput());
+    // Counting has begun (the cache is written) before the link comes.
+    QFile::remove(cachePath());
+    ASSERT_TRUE(run.waitUntil([&] { return QFile::exists(cachePath()); }));
+    ASSERT_TRUE(addVethPair("vr0", "vr1"));
+    const QString r1 = idOf("vr1");
+    ASSERT_TRUE(run.waitUntil([&] { return anzeigen(r1) == "00"; })) << qPrintable(run.errorOutput());
+    ASSERT_TRUE(run.terminate());
+    EXPECT_TRUE(run.exitedCleanly()) << qPrintable(run.errorOutput());
+    EXPECT_TRUE(savedEntries().contains(r1));
+}
+
+// The link watch on the sandbox's links: a link that comes, goes up or goes is told; traffic,
+// which changes only counters, is not.
+TEST_F(E2eInterfaces, TheLinkWatchTellsOfLinksAndNotOfTraffic)
+{
+    // A thread's network namespace is its own: the watch's socket is made in the sandbox's.
+    const int own = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
+    const int inside = ::open(("/run/netns/" + sandbox.name()).toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(own, 0);
+    ASSERT_GE(inside, 0) << "the sandbox's namespace file";
+    ASSERT_EQ(::setns(inside, CLONE_NEWNET), 0);
+    NetlinkLinkWatch watch;
+    int told = 0;
+    const bool started = watch.start([&] { ++told; });
+    const bool back = ::setns(own, CLONE_NEWNET) == 0;
+    ::close(inside);
+    ::close(own);
+    ASSERT_TRUE(back);
+    ASSERT_TRUE(started);
+
+    ASSERT_TRUE(sandbox.pushTraffic(kPayload));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told, 0) << "counters moving is no change of the links";
+    for (const QStringList& change : {QStringList{"link", "add", "vw0", "type", "veth", "peer", "name", "vw1"},
+                                      QStringList{"link", "set", "vw0", "up"}, QStringList{"link", "del", "vw0"}}) {
+        const int before = told;
+        ASSERT_TRUE(sandbox.ip(change));
+        EXPECT_TRUE(waitFor([&] { return told > before; })) << qPrintable(change.join(' '));
+    }
+    watch.stop();
+    const int stopped = told;
+    ASSERT_TRUE(sandbox.ip({"link", "add", "vx0", "type", "veth", "peer", "name", "vx1"}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told, stopped) << "nothing after stop";
 }
 
 // The table reader itself on a namespace full of links, one of them with a

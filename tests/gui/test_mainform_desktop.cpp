@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QTimer>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
@@ -185,9 +186,18 @@ TEST_F(DesktopTest, ANotificationAreaThatComesAfterTheStartGetsTheIcon)
     form.showAtStart();
     settle();
     ASSERT_FALSE(form.Tray->isShown());
+    auto* watch = form.findChild<QTimer*>(QStringLiteral("NotificationAreaWatch"));
+    ASSERT_NE(watch, nullptr);
+    EXPECT_TRUE(watch->isActive());
+    EXPECT_EQ(watch->interval(), 2000);
     form.checkNotificationArea();
     EXPECT_FALSE(form.Tray->isShown()) << "no area yet";
     expectMinimisedIntoTheTaskbar(form);
+    // Asked every two seconds for the session's first minute, then twice a minute.
+    for (int i = 0; i < 30; ++i)
+        form.checkNotificationArea();
+    EXPECT_EQ(watch->interval(), 30000);
+    EXPECT_TRUE(watch->isActive());
     const QPoint place = form.geometry().topLeft();
 
     notificationArea.present = true;
