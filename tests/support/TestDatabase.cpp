@@ -1,6 +1,7 @@
 #include "support/TestDatabase.h"
 
 #include <algorithm>
+#include <functional>
 
 #include <sqlite3.h>
 
@@ -96,36 +97,42 @@ QString integrityCheck(const QString& dbPath)
     return lines.join(QLatin1Char('\n'));
 }
 
-bool setAnzeigen(const QString& dbPath, const QString& index, const QString& anzeigen)
+namespace {
+
+// "UPDATE <index>_einstellungen SET <assignments>" with the values `bind` gives; true when it
+// changed the table's one row.
+bool updateSettingsRow(const QString& dbPath, const QString& index, const char* assignments,
+                       const std::function<void(sqlite3_stmt*)>& bind)
 {
     Connection db(dbPath);
     if (!db.get())
         return false;
-    const QByteArray sql = "UPDATE " + quoted(index + QStringLiteral("_einstellungen")) + " SET anzeigen = ?";
+    const QByteArray sql = "UPDATE " + quoted(index + QStringLiteral("_einstellungen")) + " SET " + assignments;
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db.get(), sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
         return false;
-    const QByteArray value = anzeigen.toUtf8();
-    sqlite3_bind_text(stmt, 1, value.constData(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+    bind(stmt);
     const bool ok = sqlite3_step(stmt) == SQLITE_DONE && sqlite3_changes(db.get()) == 1;
     sqlite3_finalize(stmt);
     return ok;
 }
 
+} // namespace
+
+bool setAnzeigen(const QString& dbPath, const QString& index, const QString& anzeigen)
+{
+    const QByteArray value = anzeigen.toUtf8();
+    return updateSettingsRow(dbPath, index, "anzeigen = ?", [&](sqlite3_stmt* stmt) {
+        sqlite3_bind_text(stmt, 1, value.constData(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+    });
+}
+
 bool setGraphPlace(const QString& dbPath, const QString& index, int links, int oben)
 {
-    Connection db(dbPath);
-    if (!db.get())
-        return false;
-    const QByteArray sql = "UPDATE " + quoted(index + QStringLiteral("_einstellungen")) + " SET links = ?, oben = ?";
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db.get(), sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
-        return false;
-    sqlite3_bind_int(stmt, 1, links);
-    sqlite3_bind_int(stmt, 2, oben);
-    const bool ok = sqlite3_step(stmt) == SQLITE_DONE && sqlite3_changes(db.get()) == 1;
-    sqlite3_finalize(stmt);
-    return ok;
+    return updateSettingsRow(dbPath, index, "links = ?, oben = ?", [&](sqlite3_stmt* stmt) {
+        sqlite3_bind_int(stmt, 1, links);
+        sqlite3_bind_int(stmt, 2, oben);
+    });
 }
 
 StoredPlace storedGraphPlace(const QString& dbPath, const QString& index)
