@@ -168,6 +168,12 @@ void TNic::clearRates()
     rate_received = 0;
 }
 
+void TNic::clearTotals()
+{
+    gesamt_send = 0;
+    gesamt_received = 0;
+}
+
 void TNic::set_alte_werte(long double send, long double received)
 {
     alte_send = send;

@@ -54,6 +54,8 @@ public:
     EntryLogState logState() const;
     // Rates of 0 for an interface that is gone; totals and previous raw values stay.
     void clearRates();
+    // The totals are booked: they start again from 0; the previous raw values carry on.
+    void clearTotals();
 
     // Start from known previous raw counters instead of 0 (restart within one boot).
     void set_alte_werte(long double send, long double received);

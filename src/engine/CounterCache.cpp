@@ -190,8 +190,7 @@ int restore(const QByteArray& text, const std::vector<TNic*>& v, const QDate& to
                 pending.add(nic, day, received, send);
                 pending.logFailure(*nic, day, failure);
             }
-            nic->set_gesamt_received(0);
-            nic->set_gesamt_send(0);
+            nic->clearTotals();
         }
     }
     return result;

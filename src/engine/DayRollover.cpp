@@ -19,9 +19,7 @@ std::vector<TNic*> rollOverDay(QDate& tagesdatum, const QDate& today, const std:
             pending.logFailure(*nic, tagesdatum, failure);
             failed.push_back(nic);
         }
-        // Only the totals start again; the previous raw values carry on.
-        nic->set_gesamt_received(0);
-        nic->set_gesamt_send(0);
+        nic->clearTotals();
     }
     tagesdatum = today;
     return failed;

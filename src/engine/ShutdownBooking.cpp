@@ -12,12 +12,10 @@ namespace {
 
 void bookAlone(TNic* nic, std::vector<TNic*>& failed)
 {
-    if (nic->save_traffic(0)) {
-        nic->set_gesamt_received(0);
-        nic->set_gesamt_send(0);
-    } else {
+    if (nic->save_traffic(0))
+        nic->clearTotals();
+    else
         failed.push_back(nic);
-    }
 }
 
 } // namespace
@@ -54,10 +52,8 @@ std::vector<TNic*> bookTodayTogether(const std::vector<TNic*>& v)
         }
     }
     if (together) {
-        for (TNic* nic : booked) {
-            nic->set_gesamt_received(0);
-            nic->set_gesamt_send(0);
-        }
+        for (TNic* nic : booked)
+            nic->clearTotals();
     } else {
         // Nothing of the shared transaction is stored: every entry on its own.
         failed.clear();
