@@ -357,7 +357,8 @@ void TrafficEngine::reviewRest()
         return;
     if (rest) {
         // Hidden entries are not fed and no connection is up: a tick would only look for new
-        // links, and the kernel tells of those itself. The process then wakes once a minute.
+        // links, and the kernel tells of those itself. The engine then wakes only for the
+        // minute's day check (the process also for its cache writes and the window's timers).
         if (!m_services.linkWatch->start([this] { linksChanged(); }))
             return;
         NicEngine->stop();
