@@ -44,9 +44,7 @@ XServer::XServer()
     }
     // openbox runs its start-up command once it manages the screen.
     const QString ready = m_flags.filePath(QStringLiteral("wm-ready"));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), m_display);
-    m_windowManager.setProcessEnvironment(env);
+    m_windowManager.setProcessEnvironment(onDisplay());
     m_windowManager.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_windowManager.setStandardOutputFile(QProcess::nullDevice());
     m_windowManager.start(openbox, {QStringLiteral("--sm-disable"), QStringLiteral("--startup"),
@@ -89,12 +87,10 @@ XServer::~XServer()
 XServer::Window XServer::window(const QString& title) const
 {
     Window w;
-    QProcess info;
-    info.start(QStandardPaths::findExecutable(QStringLiteral("xwininfo")),
-               {QStringLiteral("-display"), m_display, QStringLiteral("-name"), title});
-    if (!info.waitForFinished(kStartMs) || info.exitCode() != 0)
+    bool ok = false;
+    const QString out = tool(QStringLiteral("xwininfo"), {QStringLiteral("-name"), title}, &ok);
+    if (!ok)
         return w;
-    const QString out = QString::fromUtf8(info.readAllStandardOutput());
     static const QRegularExpression x(QStringLiteral("Absolute upper-left X:\\s+(-?\\d+)"));
     static const QRegularExpression y(QStringLiteral("Absolute upper-left Y:\\s+(-?\\d+)"));
     w.topLeft = QPoint(x.match(out).captured(1).toInt(), y.match(out).captured(1).toInt());
@@ -102,12 +98,17 @@ XServer::Window XServer::window(const QString& title) const
     return w;
 }
 
+QProcessEnvironment XServer::onDisplay() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), m_display);
+    return env;
+}
+
 QString XServer::tool(const QString& program, const QStringList& arguments, bool* ok) const
 {
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), m_display);
-    p.setProcessEnvironment(env);
+    p.setProcessEnvironment(onDisplay());
     p.start(QStandardPaths::findExecutable(program), arguments);
     const bool finished = p.waitForFinished(kStartMs);
     if (ok)
@@ -120,9 +121,7 @@ QString XServer::startTrayHost()
     const QString trayer = QStandardPaths::findExecutable(QStringLiteral("trayer"));
     if (trayer.isEmpty())
         return QStringLiteral("trayer is not installed (Debian package trayer)");
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), m_display);
-    m_trayHost.setProcessEnvironment(env);
+    m_trayHost.setProcessEnvironment(onDisplay());
     m_trayHost.setStandardOutputFile(QProcess::nullDevice());
     m_trayHost.setStandardErrorFile(QProcess::nullDevice());
     m_trayHost.start(trayer, {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),

@@ -51,6 +51,8 @@ public:
     bool click(const QString& id);
 
 private:
+    // The environment of a program that is to run on this display.
+    QProcessEnvironment onDisplay() const;
     QString tool(const QString& program, const QStringList& arguments, bool* ok = nullptr) const;
 
     bool startServer(int number);
