@@ -1,6 +1,7 @@
 #include "support/e2e/XServer.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QPoint>
 #include <QProcessEnvironment>
@@ -23,6 +24,15 @@ bool waitFor(const std::function<bool()>& condition)
         QThread::msleep(50);
     }
     return false;
+}
+
+// The display is ours only when its lock names our server: a server started on the same number
+// at the same moment by another test loses the lock and ends, maybe after the winner's socket
+// appeared, and both tests would then start a window manager there.
+bool locks(int number, qint64 pid)
+{
+    QFile lock(QStringLiteral("/tmp/.X%1-lock").arg(number));
+    return pid > 0 && lock.open(QIODevice::ReadOnly) && lock.readAll().trimmed().toLongLong() == pid;
 }
 
 } // namespace
@@ -63,8 +73,9 @@ bool XServer::startServer(int number)
                     QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     if (!m_server.waitForStarted(kStartMs))
         return false;
-    if (waitFor([&] { return QFileInfo::exists(socket) || m_server.state() == QProcess::NotRunning; })
-        && m_server.state() == QProcess::Running)
+    const auto ours = [&] { return QFileInfo::exists(socket) && locks(number, m_server.processId()); };
+    if (waitFor([&] { return ours() || m_server.state() == QProcess::NotRunning; })
+        && m_server.state() == QProcess::Running && ours())
         return true;
     m_server.kill();
     m_server.waitForFinished(kStartMs);
