@@ -20,7 +20,8 @@
 # X server's CPU per sample.
 #
 # PROFILE=FILE records the measured seconds with perf into FILE (the figures then
-# include perf's own cost); PROFILE_GRAPH="--call-graph dwarf" gives whole stacks.
+# include perf's own cost); PROFILE_GRAPH="--call-graph dwarf" gives whole stacks,
+# PROFILE_FREQ the samples per second (10000).
 #
 # When vnstatd is installed, one runs afterwards for the same time on the same
 # adapters, and its CPU per poll and the monitor's ratio to it are printed last.
@@ -143,7 +144,7 @@ before=$(cpu_ns "$pid")
 xbefore=0
 [ "${#xpids[@]}" -eq 0 ] || xbefore=$(cpu_ns "${xpids[0]}")
 if [ -n "${PROFILE:-}" ]; then
-  perf record -F 10000 ${PROFILE_GRAPH:--g} -o "$PROFILE" -p "$pid" -- sleep "$seconds" 2>/dev/null
+  perf record -F ${PROFILE_FREQ:-10000} ${PROFILE_GRAPH:--g} -o "$PROFILE" -p "$pid" -- sleep "$seconds" 2>/dev/null
 else
   sleep "$seconds"
 fi

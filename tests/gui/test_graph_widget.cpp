@@ -44,16 +44,24 @@ protected:
         ASSERT_TRUE(waitFor([this] { return w.windowHandle() && w.windowHandle()->isExposed(); }));
     }
 
-    // One tick as a graph window feeds it: a receive column, then a send column. Now and then
-    // a peak far above the rest, so the scale jumps up and, once it has scrolled out, down.
-    void tick()
+    // One tick as a graph window feeds it: a receive column, then a send column, shown with one
+    // move or (`together` false) a move per column. Now and then a peak far above the rest, so
+    // the scale jumps up and, once it has scrolled out, down.
+    void tick(bool together = true)
     {
         const bool peak = random() % 40 == 0;
         const int receive = peak ? 500000 + random() % 500000 : random() % 5000;
-        w.graph().DataPoint(kReceive, receive);
-        w.graph().Update();
-        w.graph().DataPoint(kSend, random() % 3000);
-        w.graph().Update();
+        const int send = random() % 3000;
+        const auto columns = [&] {
+            w.graph().DataPoint(kReceive, receive);
+            w.graph().Update();
+            w.graph().DataPoint(kSend, send);
+            w.graph().Update();
+        };
+        if (together)
+            w.scrollOnce(columns);
+        else
+            columns();
     }
 
     std::mt19937 random{20261211};
@@ -69,8 +77,9 @@ TEST_F(GraphWidgetTest, WhatIsShownAfterScrollingEqualsAFullRepaintPixelForPixel
         int scaleChanges = 0;
         w.graph().OnScaleChange = [&](TPerformanceGraph&) { ++scaleChanges; };
         for (int i = 0; i < 500; ++i) {
-            tick();
-            QCoreApplication::processEvents();
+            tick(i % 3 != 0);
+            if (i % 7 != 0) // now and then two ticks before the window system hears of them
+                QCoreApplication::processEvents();
         }
         EXPECT_GT(scaleChanges, 2) << "the samples never made the scale jump";
         const QImage shown = onScreen(w);

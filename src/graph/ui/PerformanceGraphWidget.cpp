@@ -10,11 +10,17 @@ PerformanceGraphWidget::PerformanceGraphWidget(QWidget* parent)
     // The image covers every pixel: no background erase, no flicker.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(0, 0);
-    m_graph.OnRepaint = [this] { update(); };
+    m_graph.OnRepaint = [this] {
+        if (m_collecting)
+            m_collected = -1;
+        update();
+    };
     // Moving what is shown and drawing the new strip costs a fraction of sending the whole
     // picture again. A hidden window is painted whole when it shows.
     m_graph.OnScroll = [this](int pixels) {
-        if (isVisible())
+        if (m_collecting)
+            m_collected = m_collected < 0 ? -1 : m_collected + pixels;
+        else if (isVisible())
             scroll(-pixels, 0);
     };
     m_graph.SetSize(width(), height());
@@ -23,6 +29,23 @@ PerformanceGraphWidget::PerformanceGraphWidget(QWidget* parent)
 QSize PerformanceGraphWidget::sizeHint() const
 {
     return QSize(275, 195);
+}
+
+void PerformanceGraphWidget::scrollOnce(const std::function<void()>& steps)
+{
+    m_collecting = true;
+    m_collected = 0;
+    try {
+        steps();
+    } catch (...) {
+        m_collecting = false;
+        update();
+        throw;
+    }
+    m_collecting = false;
+    // After a full repaint the whole picture is painted anyway.
+    if (m_collected > 0 && isVisible())
+        scroll(-m_collected, 0);
 }
 
 void PerformanceGraphWidget::paintEvent(QPaintEvent* event)

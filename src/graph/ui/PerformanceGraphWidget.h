@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 // Shows a TPerformanceGraph and keeps its size equal to the widget's.
 class PerformanceGraphWidget : public QWidget
 {
@@ -16,10 +18,16 @@ public:
 
     QSize sizeHint() const override;
 
+    // Runs `steps` (columns closed with Update) and moves what is shown once for all of them:
+    // each move costs the window system more in bookkeeping than in pixels.
+    void scrollOnce(const std::function<void()>& steps);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     TPerformanceGraph m_graph;
+    bool m_collecting = false;
+    int m_collected = 0; // pixels moved in the model while collecting, -1 after a full repaint
 };

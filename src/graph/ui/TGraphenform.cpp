@@ -205,10 +205,12 @@ void TGraphenform::feed(const TNic& nic, const int& base, const TSprache& sprach
     m_sprache = &sprache;
     TPerformanceGraph& g = graph();
     g.SetGradient(nic.maxspeed);
-    g.DataPoint(nic.recvgraph, graphValue(nic.get_rate_received()));
-    g.Update();
-    g.DataPoint(nic.sendgraph, graphValue(nic.get_rate_send()));
-    g.Update();
+    PerformanceGraph1->scrollOnce([&] {
+        g.DataPoint(nic.recvgraph, graphValue(nic.get_rate_received()));
+        g.Update();
+        g.DataPoint(nic.sendgraph, graphValue(nic.get_rate_send()));
+        g.Update();
+    });
     showIfNew(Raten_StatusBar, ulDl(FormatQuantity(nic.get_rate_send(), base, sprache),
                                     FormatQuantity(nic.get_rate_received(), base, sprache)));
     showIfNew(Gesamt_StatusBar, ulDl(FormatQuantity(nic.get_gesamt_send(), base, sprache),
