@@ -16,6 +16,7 @@
 #include "desktop/Autostart.h"
 #include "desktop/BasisPrio.h"
 #include "base/ExceptionLog.h"
+#include "desktop/NotificationArea.h"
 #include "desktop/UnhandledFailure.h"
 #include "desktop/ui/TrayIcon.h"
 #include "desktop/ui/WindowBehaviour.h"
@@ -120,6 +121,8 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
 
 TMainform::~TMainform()
 {
+    if (m_services.notificationArea)
+        m_services.notificationArea->announce({}); // it outlives the window
     ReleaseAll();
 }
 

@@ -65,7 +65,7 @@ struct MainformServices
     AutostartFolder* autostartFolder = nullptr;
     ProcessPriority* priority = nullptr;
     UrlOpener* opener = nullptr;
-    const NotificationArea* notificationArea = nullptr;
+    NotificationArea* notificationArea = nullptr;
     // The update transfers; nullptr: the program's own libcurl client.
     HttpClient* http = nullptr;
     // Input box (caption, prompt, initial value, password); a cancelled box

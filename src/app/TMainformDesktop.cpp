@@ -2,7 +2,6 @@
 // hiding and restoring the windows, help, about box, autostart and priority.
 #include "app/TMainform.h"
 
-
 #include "app/EinstellungenTab.h"
 #include "config/IniFile.h"
 #include "base/ProgramFolder.h"
@@ -11,6 +10,7 @@
 #include "desktop/Autostart.h"
 #include "desktop/BasisPrio.h"
 #include "desktop/Help.h"
+#include "desktop/NotificationArea.h"
 #include "desktop/ProcessPriority.h"
 #include "desktop/UrlOpener.h"
 #include "desktop/WindowPlacement.h"
@@ -91,8 +91,14 @@ void TMainform::connectDesktop()
     m_notificationAreaWatch->setObjectName(QStringLiteral("NotificationAreaWatch"));
     m_notificationAreaWatch->setInterval(kNotificationAreaPollMs);
     connect(m_notificationAreaWatch, &QTimer::timeout, this, &TMainform::checkNotificationArea);
-    if (!m_windows->iconShown() && m_services.notificationArea)
+    if (!m_windows->iconShown() && m_services.notificationArea) {
+        // Where the desktop announces a new area, asking now and then is only a net.
+        if (m_services.notificationArea->announce([this] { checkNotificationArea(); })) {
+            m_notificationAreaPolls = kNotificationAreaQuickPolls;
+            m_notificationAreaWatch->setInterval(kNotificationAreaLatePollMs);
+        }
         m_notificationAreaWatch->start();
+    }
 }
 
 void TMainform::createDesktopServices()
@@ -143,6 +149,7 @@ void TMainform::checkNotificationArea()
     if (m_windows->adoptNotificationArea()) {
         Tray->showIfAvailable(true);
         m_notificationAreaWatch->stop();
+        m_services.notificationArea->announce({});
     } else if (++m_notificationAreaPolls == kNotificationAreaQuickPolls) {
         m_notificationAreaWatch->setInterval(kNotificationAreaLatePollMs);
     }

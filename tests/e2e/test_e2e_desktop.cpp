@@ -269,7 +269,10 @@ TEST_F(E2eDesktop, OnAWaylandSessionWithALatePanelTheWindowsBehaveAsOnX11)
 
     // The panel comes: the icon goes there, the main window leaves the taskbar.
     ASSERT_EQ(x.startTrayHost(), QString());
-    ASSERT_TRUE(run.waitUntil([&] { return !iconOf().isEmpty(); })) << "the icon in a panel that came later";
+    // The panel announces itself; asking the X server, which costs a round trip, is left to a
+    // net every half minute.
+    ASSERT_TRUE(run.waitUntil([&] { return !iconOf().isEmpty(); }, 15000))
+        << "the icon in a panel that came later, when the panel announced itself";
     ASSERT_TRUE(run.waitUntil([&] {
         return x.property(x.windowId(title), QStringLiteral("_NET_WM_STATE")).contains("_NET_WM_STATE_SKIP_TASKBAR");
     }));

@@ -10,6 +10,8 @@
 #include "desktop/ui/TrayIcon.h"
 #include "graph/ui/TGraphenform.h"
 #include "BuildVersion.h"
+
+#include <memory>
 #include "support/MainformFixture.h"
 #include "support/QtPrinters.h"
 
@@ -216,6 +218,38 @@ TEST_F(DesktopTest, ANotificationAreaThatComesAfterTheStartGetsTheIcon)
     EXPECT_FALSE(form.isVisible());
     form.Tray->Wiederherstellen1->trigger();
     EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(DesktopTest, WhereTheDesktopAnnouncesANewAreaTheIconGoesThereWithoutBeingAskedForEveryTwoSeconds)
+{
+    notificationArea.present = false;
+    notificationArea.announces = true;
+    auto form = std::make_unique<TMainform>(services, QStringList());
+    form->showAtStart();
+    settle();
+    ASSERT_FALSE(form->Tray->isShown());
+    auto* watch = form->findChild<QTimer*>(QStringLiteral("NotificationAreaWatch"));
+    ASSERT_NE(watch, nullptr);
+    EXPECT_TRUE(watch->isActive()) << "asking stays as a net";
+    EXPECT_EQ(watch->interval(), 30000);
+    ASSERT_TRUE(notificationArea.arrived);
+    notificationArea.arrived(); // another selection's manager: no area yet
+    EXPECT_FALSE(form->Tray->isShown());
+
+    notificationArea.present = true;
+    notificationArea.arrived();
+    settle();
+    EXPECT_TRUE(form->Tray->isShown());
+    EXPECT_FALSE(watch->isActive());
+    EXPECT_FALSE(notificationArea.arrived) << "nothing more to wait for";
+
+    // A window closed while it waits leaves nothing behind to be called.
+    notificationArea.present = false;
+    form.reset();
+    form = std::make_unique<TMainform>(services, QStringList());
+    ASSERT_TRUE(notificationArea.arrived);
+    form.reset();
+    EXPECT_FALSE(notificationArea.arrived);
 }
 
 TEST_F(DesktopTest, AWindowMinimisedIntoTheTaskbarGoesIntoTheIconThatAppears)

@@ -88,9 +88,9 @@ bool ProgramRun::waitUntilReady()
     return false;
 }
 
-bool ProgramRun::waitUntil(const std::function<bool()>& condition)
+bool ProgramRun::waitUntil(const std::function<bool()>& condition, int ms)
 {
-    const QDeadlineTimer deadline(kWaitMs);
+    const QDeadlineTimer deadline(ms);
     while (!deadline.hasExpired()) {
         if (condition())
             return true;

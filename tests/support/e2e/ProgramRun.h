@@ -33,8 +33,8 @@ public:
     // True once the program catches SIGTERM: the window is built and a signal books.
     bool waitUntilReady();
     // Polls `condition` while the program runs; false when the program ended first
-    // or the bound passed.
-    bool waitUntil(const std::function<bool()>& condition);
+    // or the bound (`ms`) passed.
+    bool waitUntil(const std::function<bool()>& condition, int ms = kWaitMs);
     // Lets the program run on for `ms`; false when it ended meanwhile.
     bool runFor(int ms);
 
