@@ -3,8 +3,10 @@
 #include "config/TSprache.h"
 #include "graph/WinColor.h"
 #include "graph/ui/TGraphenform.h"
+#include "support/QtPrinters.h"
 #include "support/SettleWindows.h"
 #include "support/TempHome.h"
+#include "support/WaitFor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,6 +15,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -110,6 +113,24 @@ TEST_F(GraphenformTest, MaxLabelShowsTheScaleUntilThePeakHasScrolledOut)
         const QString expected = fq(t < fallBackTick ? 25000 : 12500);
         ASSERT_EQ(w.MaxLabel->text(), expected) << "tick " << t;
     }
+}
+
+TEST_F(GraphenformTest, TheScaleLabelStaysInItsCornerAndWholeWhileTheGraphMovesBeneathIt)
+{
+    TGraphenform w;
+    nic.maxspeed = 12500;
+    w.configureFrom(nic);
+    ASSERT_TRUE(waitFor([&] { return w.windowHandle() && w.windowHandle()->isExposed(); }));
+    for (int t = 0; t < 40; ++t) {
+        tick(w, 3000 * (t % 5), 1000);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(w.MaxLabel->pos(), QPoint(0, 0));
+    const QRect place(w.MaxLabel->mapTo(&w, QPoint()), w.MaxLabel->size());
+    const QImage shown = w.screen()->grabWindow(w.winId()).toImage().copy(place);
+    EXPECT_EQ(shown.convertToFormat(QImage::Format_RGB32),
+              w.MaxLabel->grab().toImage().convertToFormat(QImage::Format_RGB32))
+        << "the label as it paints itself, not moved pixels of it";
 }
 
 TEST_F(GraphenformTest, ZeroMaxSpeedScalesToTheHighestRate)

@@ -20,8 +20,8 @@ PerformanceGraphWidget::PerformanceGraphWidget(QWidget* parent)
     m_graph.OnScroll = [this](int pixels) {
         if (m_collecting)
             m_collected = m_collected < 0 ? -1 : m_collected + pixels;
-        else if (isVisible())
-            scroll(-pixels, 0);
+        else
+            moveShown(pixels);
     };
     m_graph.SetSize(width(), height());
 }
@@ -44,8 +44,19 @@ void PerformanceGraphWidget::scrollOnce(const std::function<void()>& steps)
     }
     m_collecting = false;
     // After a full repaint the whole picture is painted anyway.
-    if (m_collected > 0 && isVisible())
-        scroll(-m_collected, 0);
+    if (m_collected > 0)
+        moveShown(m_collected);
+}
+
+void PerformanceGraphWidget::moveShown(int pixels)
+{
+    if (!isVisible())
+        return;
+    // The picture moves, what lies on it (the scale label) stays where it is and paints again.
+    scroll(-pixels, 0, rect());
+    for (QObject* child : children())
+        if (auto* widget = qobject_cast<QWidget*>(child); widget && widget->isVisible())
+            widget->update();
 }
 
 void PerformanceGraphWidget::paintEvent(QPaintEvent* event)

@@ -27,6 +27,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void moveShown(int pixels);
+
     TPerformanceGraph m_graph;
     bool m_collecting = false;
     int m_collected = 0; // pixels moved in the model while collecting, -1 after a full repaint
