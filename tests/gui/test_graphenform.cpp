@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -131,6 +132,15 @@ TEST_F(GraphenformTest, TheScaleLabelStaysInItsCornerAndWholeWhileTheGraphMovesB
     EXPECT_EQ(shown.convertToFormat(QImage::Format_RGB32),
               w.MaxLabel->grab().toImage().convertToFormat(QImage::Format_RGB32))
         << "the label as it paints itself, not moved pixels of it";
+
+    // Around it, the graph's picture.
+    const QRect graphPlace(w.PerformanceGraph1->mapTo(&w, QPoint()), w.PerformanceGraph1->size());
+    QImage graph = w.screen()->grabWindow(w.winId()).toImage().copy(graphPlace).convertToFormat(QImage::Format_RGB32);
+    QImage model = w.graph().image().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(graph.size(), model.size());
+    for (QImage* image : {&graph, &model})
+        QPainter(image).fillRect(w.MaxLabel->geometry(), Qt::black);
+    EXPECT_TRUE(graph == model) << "the moved picture beside and below the label";
 }
 
 TEST_F(GraphenformTest, ZeroMaxSpeedScalesToTheHighestRate)

@@ -52,11 +52,20 @@ void PerformanceGraphWidget::moveShown(int pixels)
 {
     if (!isVisible())
         return;
-    // The picture moves, what lies on it (the scale label) stays where it is and paints again.
-    scroll(-pixels, 0, rect());
-    for (QObject* child : children())
-        if (auto* widget = qobject_cast<QWidget*>(child); widget && widget->isVisible())
-            widget->update();
+    // Only the picture moves, not what lies on it: the scale label stays where it is and its
+    // pixels stay untouched, so it need not paint again (text costs more than moving pixels).
+    const QRect covered = childrenRect();
+    if (covered.isEmpty()) {
+        scroll(-pixels, 0, rect());
+    } else if (covered.topLeft() == QPoint(0, 0)) {
+        scroll(-pixels, 0, QRect(covered.right() + 1, 0, width() - covered.width(), covered.height()));
+        scroll(-pixels, 0, QRect(0, covered.height(), width(), height() - covered.height()));
+    } else {
+        scroll(-pixels, 0, rect());
+        for (QObject* child : children())
+            if (auto* widget = qobject_cast<QWidget*>(child); widget && widget->isVisible())
+                widget->update();
+    }
 }
 
 void PerformanceGraphWidget::paintEvent(QPaintEvent* event)
