@@ -10,13 +10,15 @@ NetzpegelApplication::NetzpegelApplication(int& argc, char** argv)
 
 bool NetzpegelApplication::notify(QObject* receiver, QEvent* event)
 {
-    const QString sender = receiver ? QString::fromLatin1(receiver->metaObject()->className()) : QString();
+    // Taken before: the receiver may be gone when a failure comes back. The name is the class's
+    // own static text, and made a string only then: this runs for every event.
+    const char* sender = receiver ? receiver->metaObject()->className() : nullptr;
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
-        handle(sender, &e);
+        handle(QString::fromLatin1(sender), &e);
     } catch (...) {
-        handle(sender, nullptr);
+        handle(QString::fromLatin1(sender), nullptr);
     }
     return false;
 }
