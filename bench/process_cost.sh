@@ -110,9 +110,20 @@ stop() {
   pid=""
 }
 
-# Nanoseconds the process's threads have run on a CPU (user and system).
-cpu_ns() {
-  cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ns += $1} END {printf "%d", ns}'
+# Each thread's nanoseconds on a CPU (user and system), one "thread ns" line each.
+thread_ns() {
+  for f in /proc/"$1"/task/*/schedstat; do
+    t=${f%/schedstat}
+    read -r ns _ < "$f" 2>/dev/null && echo "${t##*/} $ns"
+  done
+  true
+}
+
+# Nanoseconds the threads ran between two thread_ns lists. Per thread: one that ended in between
+# (Qt's idle pool threads end after 30 s) would otherwise take its whole past out of the sum.
+cpu_between() {
+  awk 'NR == FNR { was[$1] = $2; next } { ns += $2 - ($1 in was ? was[$1] : 0) } END { printf "%d", ns }' \
+    <(echo "$1") <(echo "$2")
 }
 
 start
@@ -140,30 +151,30 @@ fi
 
 start
 sleep "$warmup"
-before=$(cpu_ns "$pid")
-xbefore=0
-[ "${#xpids[@]}" -eq 0 ] || xbefore=$(cpu_ns "${xpids[0]}")
+before=$(thread_ns "$pid")
+xbefore=""
+[ "${#xpids[@]}" -eq 0 ] || xbefore=$(thread_ns "${xpids[0]}")
 if [ -n "${PROFILE:-}" ]; then
   perf record -F ${PROFILE_FREQ:-10000} ${PROFILE_GRAPH:--g} -o "$PROFILE" -p "$pid" -- sleep "$seconds" 2>/dev/null
 else
   sleep "$seconds"
 fi
-after=$(cpu_ns "$pid")
-xafter=0
-[ "${#xpids[@]}" -eq 0 ] || xafter=$(cpu_ns "${xpids[0]}")
+after=$(thread_ns "$pid")
+xafter=""
+[ "${#xpids[@]}" -eq 0 ] || xafter=$(thread_ns "${xpids[0]}")
 rss_kib=$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status")
 hwm_kib=$(awk '/^VmHWM:/ {print $2}' "/proc/$pid/status")
 stop
 
 [ "$mode" = service ] && display_mode=none
-awk -v t=$((after - before)) -v x=$((xafter - xbefore)) -v s="$seconds" -v rss="$rss_kib" -v hwm="$hwm_kib" \
+awk -v t="$(cpu_between "$before" "$after")" -v x="$(cpu_between "$xbefore" "$xafter")" -v s="$seconds" -v rss="$rss_kib" -v hwm="$hwm_kib" \
     -v n="$entries" -v shown="$shown" -v mode="$mode" -v dm="$display_mode" 'BEGIN {
   printf "mode: %s (display %s), entries: %d (%s shown), samples: %d at 1 s\n", mode, dm, n, shown, s
   printf "cpu per sample: %.3f ms (%.3f s in %d s)\n", t / 1e6 / s, t / 1e9, s
   if (dm == "x11") printf "X server cpu per sample: %.3f ms\n", x / 1e6 / s
   printf "resident memory: %.1f MiB (peak %.1f MiB)\n", rss / 1024, hwm / 1024
 }'
-monitor_ns=$((after - before))
+monitor_ns=$(cpu_between "$before" "$after")
 
 # The counting daemon beside it, polling the same adapters for the same time.
 command -v vnstatd >/dev/null || exit 0
@@ -178,12 +189,12 @@ vrun=(vnstatd -n --alwaysadd --config "$home/vnstat.conf")
 pid=$!
 sleep "$warmup"
 kill -0 "$pid" 2>/dev/null || { echo "vnstatd ended at start" >&2; exit 0; }
-before=$(cpu_ns "$pid")
+before=$(thread_ns "$pid")
 sleep "$seconds"
-after=$(cpu_ns "$pid")
+after=$(thread_ns "$pid")
 vrss=$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status")
 stop
-awk -v t=$((after - before)) -v m="$monitor_ns" -v s="$seconds" -v p="$poll" -v rss="$vrss" 'BEGIN {
+awk -v t="$(cpu_between "$before" "$after")" -v m="$monitor_ns" -v s="$seconds" -v p="$poll" -v rss="$vrss" 'BEGIN {
   polls = s / p
   printf "vnstatd: cpu per poll %.3f ms (%d polls at %d s), resident %.1f MiB\n", t / 1e6 / polls, polls, p, rss / 1024
   printf "ratio: monitor per sample / vnstatd per poll = %.2f\n", (m / s) / (t / polls)
