@@ -66,13 +66,13 @@ TMainform::TMainform(const MainformServices& services, const QStringList& argume
     : m_services(services)
     , m_sprache(std::make_unique<TSprache>())
     , m_engine(new TrafficEngine(engineServices(services, m_sprache.get()), this))
-    , v(m_engine->entries())
     , Tagesdatum(m_engine->Tagesdatum)
     , CacheDateiname(m_engine->CacheDateiname)
     , NicEngine(m_engine->NicEngine)
     , DfuEngine(m_engine->DfuEngine)
     , Datumsprueftimer(m_engine->Datumsprueftimer)
     , CacheToHDDTimer(m_engine->CacheToHDDTimer)
+    , v(m_engine->entries())
     , m_verInfo(std::make_unique<TVerInfo>())
 {
     connect(m_engine, &TrafficEngine::message, this, &TMainform::message);
