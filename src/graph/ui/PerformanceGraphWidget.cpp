@@ -58,8 +58,11 @@ void PerformanceGraphWidget::moveShown(int pixels)
     if (covered.isEmpty()) {
         scroll(-pixels, 0, rect());
     } else if (covered.topLeft() == QPoint(0, 0)) {
-        scroll(-pixels, 0, QRect(covered.right() + 1, 0, width() - covered.width(), covered.height()));
-        scroll(-pixels, 0, QRect(0, covered.height(), width(), height() - covered.height()));
+        // A band the label leaves no room for is not moved: Qt leaves an empty rectangle undefined.
+        for (const QRect& band : {QRect(covered.right() + 1, 0, width() - covered.width(), covered.height()),
+                                  QRect(0, covered.height(), width(), height() - covered.height())})
+            if (!band.isEmpty())
+                scroll(-pixels, 0, band);
     } else {
         scroll(-pixels, 0, rect());
         for (QObject* child : children())
