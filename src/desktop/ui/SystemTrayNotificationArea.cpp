@@ -76,8 +76,9 @@ bool SystemTrayNotificationArea::nativeEventFilter(const QByteArray& eventType, 
     // Any selection's manager: a tray is asked for anyway, and other managers start rarely.
     if (client->type == m_manager)
         QTimer::singleShot(0, &m_context, [this] {
-            if (m_arrived)
-                m_arrived();
+            // A copy: the call may end the announcements, which clears m_arrived.
+            if (const std::function<void()> arrived = m_arrived)
+                arrived();
         });
     return false;
 }
