@@ -1,21 +1,13 @@
 #include "desktop/ui/SystemTrayNotificationArea.h"
 
+#include "desktop/ui/X11Connection.h"
+
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-#include <xcb/xcb.h>
-
 #include <cstdlib>
 #include <memory>
-
-namespace {
-
-template <class T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-} // namespace
 
 SystemTrayNotificationArea::~SystemTrayNotificationArea()
 {
@@ -38,20 +30,16 @@ bool SystemTrayNotificationArea::announce(std::function<void()> arrived)
     }
     if (m_filtering)
         return true;
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* c = x11Connection();
     if (!c)
         return false;
-    static const char name[] = "MANAGER";
-    const Reply<xcb_intern_atom_reply_t> atom(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof name - 1, name), nullptr), &std::free);
-    if (!atom)
+    m_manager = x11Atom(c, "MANAGER");
+    if (m_manager == XCB_ATOM_NONE)
         return false;
-    m_manager = atom->atom;
     // The announcement goes to clients that listen for the root window's structure; Qt does,
     // but the mask is ours to make sure of, without dropping what Qt asked for.
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    const Reply<xcb_get_window_attributes_reply_t> attributes(
+    const std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
         xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, root), nullptr), &std::free);
     if (!attributes)
         return false;

@@ -1,37 +1,23 @@
 #include "desktop/ui/TaskbarHint.h"
 
-#include <QGuiApplication>
+#include "desktop/ui/X11Connection.h"
+
 #include <QWidget>
 #include <QWindow>
-
-#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <vector>
 
-namespace {
-
-xcb_atom_t atom(xcb_connection_t* c, const char* name)
-{
-    const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(c, 0, static_cast<uint16_t>(qstrlen(name)), name);
-    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(xcb_intern_atom_reply(c, cookie, nullptr),
-                                                                               &std::free);
-    return reply ? reply->atom : XCB_ATOM_NONE;
-}
-
-} // namespace
-
 void skipTaskbar(QWidget& window)
 {
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection())
+    xcb_connection_t* c = x11Connection();
+    if (!c)
         return;
-    xcb_connection_t* c = x11->connection();
     const auto id = static_cast<xcb_window_t>(window.winId());
-    const xcb_atom_t state = atom(c, "_NET_WM_STATE");
-    const xcb_atom_t wanted[] = {atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), atom(c, "_NET_WM_STATE_SKIP_PAGER")};
+    const xcb_atom_t state = x11Atom(c, "_NET_WM_STATE");
+    const xcb_atom_t wanted[] = {x11Atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), x11Atom(c, "_NET_WM_STATE_SKIP_PAGER")};
     if (state == XCB_ATOM_NONE)
         return;
     // The property for a window manager that has not managed the window yet, a request for one that has.
