@@ -33,6 +33,20 @@ QString firstDifference(const QImage& shown, const QImage& full)
     return {};
 }
 
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 class GraphWidgetTest : public ::testing::Test
 {
 protected:
@@ -99,5 +113,27 @@ TEST_F(GraphWidgetTest, AWindowShownAgainShowsTheCurrentPictureAtOnce)
         tick();
     w.show();
     ASSERT_TRUE(waitFor([this] { return w.windowHandle()->isExposed(); }));
+    EXPECT_EQ(firstDifference(onScreen(w), w.graph().image().convertToFormat(QImage::Format_RGB32)), QString());
+}
+
+TEST_F(GraphWidgetTest, ASteadyTickReachesTheScreenWithoutAPaintEvent)
+{
+    // Rates well inside the scale, so nothing asks for a whole new picture.
+    const auto steady = [this](int i) {
+        w.scrollOnce([&] {
+            w.graph().DataPoint(kReceive, 40 + i % 30);
+            w.graph().Update();
+            w.graph().DataPoint(kSend, 10 + i % 7);
+            w.graph().Update();
+        });
+        QCoreApplication::processEvents();
+    };
+    for (int i = 0; i < 5; ++i)
+        steady(i);
+    PaintCounter counter;
+    w.installEventFilter(&counter);
+    for (int i = 0; i < 40; ++i)
+        steady(i);
+    EXPECT_EQ(counter.paints, 0) << "the new strips went through Qt's repaint";
     EXPECT_EQ(firstDifference(onScreen(w), w.graph().image().convertToFormat(QImage::Format_RGB32)), QString());
 }

@@ -26,10 +26,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
+    void showEvent(QShowEvent* event) override;
+
 private:
     void moveShown(int pixels);
+    bool moveInStore(int pixels, const QList<QRect>& bands, const QRect& covered);
+    bool copyStrip(QImage& into, const QRect& strip, const QPoint& offset);
+    void requestRepaint();
 
     TPerformanceGraph m_graph;
     bool m_collecting = false;
     int m_collected = 0; // pixels moved in the model while collecting, -1 after a full repaint
+    bool m_paintQueued = true; // Qt holds a paint of this widget not yet done
 };
