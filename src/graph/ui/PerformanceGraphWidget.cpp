@@ -99,8 +99,7 @@ bool PerformanceGraphWidget::moveInStore(int pixels, const QList<QRect>& bands, 
     const QRect strip(width() - pixels, 0, pixels, height());
     QBackingStore* store = backingStore();
     QWindow* shownIn = window()->windowHandle();
-    if (m_paintQueued || !store || pixels >= width() || strip.intersects(covered)
-        || shownIn->devicePixelRatio() != 1.0)
+    if (m_paintQueued || !store || pixels >= width() || strip.intersects(covered))
         return false;
     const QPoint offset = mapTo(window(), QPoint(0, 0));
     // One rectangle per call: some stores move a region's bounding rectangle, label and all.
