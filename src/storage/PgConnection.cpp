@@ -1,8 +1,9 @@
 #include "storage/PgConnection.h"
 
+#include "storage/LibPq.h"
+
 #include <QRegularExpression>
 
-#include <libpq-fe.h>
 #include <poll.h>
 
 #include <algorithm>
@@ -12,6 +13,17 @@
 #include <vector>
 
 namespace {
+
+QString unloadable(const QString& reason) { return QStringLiteral("libpq cannot be loaded: %1").arg(reason); }
+
+// libpq, loaded on first use; where it cannot be, the loader's reason is the failure.
+const LibPq& pq()
+{
+    QString reason;
+    if (const LibPq* functions = LibPq::load(&reason))
+        return *functions;
+    throw PgError(PgError::Kind::Other, unloadable(reason));
+}
 
 constexpr int kSliceMs = 100; // how often a wait looks at the abort check
 
@@ -47,11 +59,16 @@ struct ParsedOptions
 ParsedOptions parseOptions(const QString& text)
 {
     ParsedOptions parsed;
+    QString reason;
+    if (!LibPq::load(&reason)) {
+        parsed.error = unloadable(reason);
+        return parsed;
+    }
     char* error = nullptr;
-    PQconninfoOption* options = PQconninfoParse(text.toUtf8().constData(), &error);
+    PQconninfoOption* options = pq().PQconninfoParse(text.toUtf8().constData(), &error);
     if (!options) {
         parsed.error = error ? QString::fromUtf8(error).trimmed() : QStringLiteral("out of memory");
-        PQfreemem(error);
+        pq().PQfreemem(error);
         return parsed;
     }
     for (const PQconninfoOption* o = options; o->keyword; ++o) {
@@ -60,7 +77,7 @@ ParsedOptions parseOptions(const QString& text)
             parsed.values.emplace_back(o->val);
         }
     }
-    PQconninfoFree(options);
+    pq().PQconninfoFree(options);
     parsed.ok = true;
     return parsed;
 }
@@ -86,7 +103,7 @@ QString readable(const QString& message)
 
 struct ResultDeleter
 {
-    void operator()(PGresult* r) const { PQclear(r); }
+    void operator()(PGresult* r) const { pq().PQclear(r); }
 };
 using ResultPtr = std::unique_ptr<PGresult, ResultDeleter>;
 
@@ -129,6 +146,7 @@ void PgConnection::open()
 {
     if (m_conn)
         return;
+    pq(); // a missing library is no fault of the connection string
     ParsedOptions parsed = parseOptions(m_connectionString);
     if (!parsed.ok)
         throw PgError(PgError::Kind::BadConnectionString, parsed.error);
@@ -153,27 +171,27 @@ void PgConnection::open()
     keywords.push_back(nullptr);
     values.push_back(nullptr);
 
-    m_conn = PQconnectStartParams(keywords.data(), values.data(), 0);
+    m_conn = pq().PQconnectStartParams(keywords.data(), values.data(), 0);
     if (!m_conn)
         throw PgError(PgError::Kind::Other, QStringLiteral("out of memory"));
     try {
-        if (PQstatus(m_conn) == CONNECTION_BAD)
+        if (pq().PQstatus(m_conn) == CONNECTION_BAD)
             failFromConnection(true);
         // Server errors then carry their SQLSTATE, which tells a wrong password from a
         // missing database in any language.
-        PQsetErrorVerbosity(m_conn, PQERRORS_VERBOSE);
+        pq().PQsetErrorVerbosity(m_conn, PQERRORS_VERBOSE);
         // Notices (a table made, a connection ended by the server) are no business of the
         // terminal or the log; failures come as errors.
-        PQsetNoticeProcessor(m_conn, [](void*, const char*) {}, nullptr);
+        pq().PQsetNoticeProcessor(m_conn, [](void*, const char*) {}, nullptr);
         const QDeadlineTimer deadline(static_cast<qint64>(timeoutSeconds) * 1000);
         PostgresPollingStatusType state = PGRES_POLLING_WRITING;
         while (state != PGRES_POLLING_OK) {
             if (state == PGRES_POLLING_FAILED)
                 failFromConnection(true);
             waitSocket(state == PGRES_POLLING_WRITING ? POLLOUT : POLLIN, deadline);
-            state = PQconnectPoll(m_conn);
+            state = pq().PQconnectPoll(m_conn);
         }
-        if (PQsetnonblocking(m_conn, 1) != 0)
+        if (pq().PQsetnonblocking(m_conn, 1) != 0)
             failFromConnection(true);
     } catch (...) {
         close(); // half a connection is none
@@ -185,17 +203,17 @@ void PgConnection::close()
 {
     if (!m_conn)
         return;
-    PQfinish(m_conn);
+    pq().PQfinish(m_conn);
     m_conn = nullptr;
 }
 
 void PgConnection::failFromConnection(bool connecting)
 {
-    const QString raw = m_conn ? QString::fromUtf8(PQerrorMessage(m_conn)) : QString();
+    const QString raw = m_conn ? QString::fromUtf8(pq().PQerrorMessage(m_conn)) : QString();
     const QString state = sqlStateIn(raw);
     PgError::Kind kind = PgError::kindOfSqlState(state);
-    const bool needsPassword = m_conn && PQconnectionNeedsPassword(m_conn);
-    const bool broken = !m_conn || PQstatus(m_conn) == CONNECTION_BAD;
+    const bool needsPassword = m_conn && pq().PQconnectionNeedsPassword(m_conn);
+    const bool broken = !m_conn || pq().PQstatus(m_conn) == CONNECTION_BAD;
     if (needsPassword)
         kind = PgError::Kind::NoPassword;
     else if (connecting && state.isEmpty() && raw.contains(QLatin1String("SSL")))
@@ -221,7 +239,7 @@ bool PgConnection::waitSocket(short events, const QDeadlineTimer& deadline)
             throw PgError(PgError::Kind::Timeout, QStringLiteral("no answer within the time allowed"));
         }
         pollfd p{};
-        p.fd = PQsocket(m_conn);
+        p.fd = pq().PQsocket(m_conn);
         if (p.fd < 0)
             failFromConnection(false);
         p.events = events;
@@ -260,73 +278,73 @@ PgConnection::Result PgConnection::run(const QString& sql, const QVariantList& p
         if (values[i])
             values[i] = texts[i].constData();
 
-    if (!PQsendQueryParams(m_conn, sql.toUtf8().constData(), static_cast<int>(values.size()), nullptr,
+    if (!pq().PQsendQueryParams(m_conn, sql.toUtf8().constData(), static_cast<int>(values.size()), nullptr,
                            values.data(), nullptr, nullptr, 0))
         failFromConnection(false);
     const QDeadlineTimer deadline(m_options.statementTimeoutMs);
     // A large statement goes out in pieces; the server may answer meanwhile.
     for (;;) {
-        const int flushed = PQflush(m_conn);
+        const int flushed = pq().PQflush(m_conn);
         if (flushed == 0)
             break;
         if (flushed < 0)
             failFromConnection(false);
-        if (waitSocket(POLLIN | POLLOUT, deadline) && !PQconsumeInput(m_conn))
+        if (waitSocket(POLLIN | POLLOUT, deadline) && !pq().PQconsumeInput(m_conn))
             failFromConnection(false);
     }
 
     Result result;
     std::optional<PgError> failure;
     for (;;) {
-        while (PQisBusy(m_conn)) {
+        while (pq().PQisBusy(m_conn)) {
             waitSocket(POLLIN, deadline);
-            if (!PQconsumeInput(m_conn))
+            if (!pq().PQconsumeInput(m_conn))
                 failFromConnection(false);
         }
-        ResultPtr res(PQgetResult(m_conn));
+        ResultPtr res(pq().PQgetResult(m_conn));
         if (!res)
             break;
-        const ExecStatusType status = PQresultStatus(res.get());
+        const ExecStatusType status = pq().PQresultStatus(res.get());
         if (status == PGRES_FATAL_ERROR || status == PGRES_BAD_RESPONSE || status == PGRES_NONFATAL_ERROR) {
             if (!failure) {
-                const char* code = PQresultErrorField(res.get(), PG_DIAG_SQLSTATE);
+                const char* code = pq().PQresultErrorField(res.get(), PG_DIAG_SQLSTATE);
                 const QString state = code ? QString::fromLatin1(code) : QString();
                 // The server's own sentence and its detail; not the statement it quotes.
-                QString text = QString::fromUtf8(PQresultErrorField(res.get(), PG_DIAG_MESSAGE_PRIMARY));
-                if (const char* detail = PQresultErrorField(res.get(), PG_DIAG_MESSAGE_DETAIL))
+                QString text = QString::fromUtf8(pq().PQresultErrorField(res.get(), PG_DIAG_MESSAGE_PRIMARY));
+                if (const char* detail = pq().PQresultErrorField(res.get(), PG_DIAG_MESSAGE_DETAIL))
                     text += QStringLiteral(" (") + QString::fromUtf8(detail) + QLatin1Char(')');
                 if (text.isEmpty())
-                    text = readable(QString::fromUtf8(PQresultErrorMessage(res.get())));
+                    text = readable(QString::fromUtf8(pq().PQresultErrorMessage(res.get())));
                 failure.emplace(PgError::kindOfSqlState(state), text, state);
             }
             continue;
         }
         if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
             continue;
-        result.changed = QByteArray(PQcmdTuples(res.get())).toLongLong();
-        const int columns = PQnfields(res.get());
+        result.changed = QByteArray(pq().PQcmdTuples(res.get())).toLongLong();
+        const int columns = pq().PQnfields(res.get());
         result.columns.clear();
         for (int c = 0; c < columns; ++c)
-            result.columns << QString::fromUtf8(PQfname(res.get(), c));
-        const int rows = PQntuples(res.get());
+            result.columns << QString::fromUtf8(pq().PQfname(res.get(), c));
+        const int rows = pq().PQntuples(res.get());
         for (int r = 0; r < rows; ++r) {
             QVariantList row;
             row.reserve(columns);
             for (int c = 0; c < columns; ++c) {
-                if (PQgetisnull(res.get(), r, c)) {
+                if (pq().PQgetisnull(res.get(), r, c)) {
                     row << QVariant();
                     continue;
                 }
-                const char* text = PQgetvalue(res.get(), r, c);
-                if (isIntegerType(PQftype(res.get(), c)))
+                const char* text = pq().PQgetvalue(res.get(), r, c);
+                if (isIntegerType(pq().PQftype(res.get(), c)))
                     row << QVariant(QByteArray(text).toLongLong());
                 else
-                    row << QVariant(QString::fromUtf8(text, PQgetlength(res.get(), r, c)));
+                    row << QVariant(QString::fromUtf8(text, pq().PQgetlength(res.get(), r, c)));
             }
             result.rows.append(DbRow(result.columns, row));
         }
     }
-    if (PQstatus(m_conn) == CONNECTION_BAD)
+    if (pq().PQstatus(m_conn) == CONNECTION_BAD)
         failFromConnection(false);
     if (failure)
         throw *failure;
@@ -368,6 +386,6 @@ QString PgConnection::target() const
 {
     if (!m_conn)
         return {};
-    return QString::fromUtf8(PQhost(m_conn)) + QLatin1Char(':') + QString::fromUtf8(PQport(m_conn))
-        + QLatin1Char('/') + QString::fromUtf8(PQdb(m_conn));
+    return QString::fromUtf8(pq().PQhost(m_conn)) + QLatin1Char(':') + QString::fromUtf8(pq().PQport(m_conn))
+        + QLatin1Char('/') + QString::fromUtf8(pq().PQdb(m_conn));
 }

@@ -1,16 +1,16 @@
 #include "update/CurlHttpClient.h"
 
+#include "update/LibCurl.h"
+
 #include <QElapsedTimer>
 #include <QIODevice>
 #include <QMutexLocker>
 #include <QUrl>
 
-#include <curl/curl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <memory>
-#include <mutex>
 #include <optional>
 
 struct CurlHttpClient::Transfer
@@ -36,12 +36,21 @@ struct CurlHttpClient::Transfer
 
 namespace {
 
+// libcurl, loaded on first use; where it cannot be, the loader's reason is the failure.
+const LibCurl& lib()
+{
+    QString reason;
+    if (const LibCurl* functions = LibCurl::load(&reason))
+        return *functions;
+    throw HttpError(QStringLiteral("libcurl lässt sich nicht laden: %1").arg(reason).toStdString());
+}
+
 bool successful(long status) { return status >= 200 && status < 300; }
 
 long responseCode(CURL* curl)
 {
     long status = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    lib().curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     return status;
 }
 
@@ -164,8 +173,6 @@ struct CurlCallbacks
 CurlHttpClient::CurlHttpClient(const HttpOptions& options)
     : m_options(options)
 {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
 CurlHttpClient::~CurlHttpClient() = default;
@@ -224,14 +231,14 @@ void CurlHttpClient::perform(const QString& url, Transfer& t)
 {
     if (m_aborted)
         throw HttpError("Die Verbindung wurde getrennt.");
-    const std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
+    const std::unique_ptr<CURL, void (*)(CURL*)> curl(lib().curl_easy_init(), lib().curl_easy_cleanup);
     if (!curl)
         throw HttpError("libcurl konnte nicht gestartet werden.");
     const std::unique_ptr<curl_slist, void (*)(curl_slist*)> headers(
-        curl_slist_append(nullptr, acceptHeader()), curl_slist_free_all);
+        lib().curl_slist_append(nullptr, acceptHeader()), lib().curl_slist_free_all);
     // The body of a download ends with the connection, so that a server sending
     // more than it announced is seen instead of cut off unnoticed.
-    if (t.sink && !curl_slist_append(headers.get(), "Connection: close"))
+    if (t.sink && !lib().curl_slist_append(headers.get(), "Connection: close"))
         throw HttpError("libcurl konnte nicht gestartet werden.");
     t.curl = curl.get();
     t.client = this;
@@ -246,55 +253,55 @@ void CurlHttpClient::perform(const QString& url, Transfer& t)
     const bool https = isHttps(url);
 
     CURL* c = curl.get();
-    curl_easy_setopt(c, CURLOPT_URL, address.constData());
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer);
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, t.sink ? "https" : "http,https");
-    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, https ? "https" : "http,https");
-    curl_easy_setopt(c, CURLOPT_USERAGENT, userAgent());
-    curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
-    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(c, CURLOPT_MAXREDIRS, 1L);
-    curl_easy_setopt(c, CURLOPT_TCP_NODELAY, 1L);
-    curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
+    lib().curl_easy_setopt(c, CURLOPT_URL, address.constData());
+    lib().curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer);
+    lib().curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    lib().curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, t.sink ? "https" : "http,https");
+    lib().curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, https ? "https" : "http,https");
+    lib().curl_easy_setopt(c, CURLOPT_USERAGENT, userAgent());
+    lib().curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
+    lib().curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+    lib().curl_easy_setopt(c, CURLOPT_MAXREDIRS, 1L);
+    lib().curl_easy_setopt(c, CURLOPT_TCP_NODELAY, 1L);
+    lib().curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
+    lib().curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
     if (!caFile.isEmpty())
-        curl_easy_setopt(c, CURLOPT_CAINFO, caFile.constData());
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_options.connectMs));
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>(m_options.stallSeconds));
+        lib().curl_easy_setopt(c, CURLOPT_CAINFO, caFile.constData());
+    lib().curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_options.connectMs));
+    lib().curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    lib().curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>(m_options.stallSeconds));
     // A server that drips a byte now and then never stalls: the whole transfer has a deadline.
     const int deadlineMs = t.sink ? m_options.fileTotalMs : m_options.textTotalMs;
-    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(deadlineMs));
+    lib().curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(deadlineMs));
     if (t.sink) {
-        curl_easy_setopt(c, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-        curl_easy_setopt(c, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+        lib().curl_easy_setopt(c, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+        lib().curl_easy_setopt(c, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
     }
     // An empty proxy also keeps the environment's proxy variables out.
-    curl_easy_setopt(c, CURLOPT_PROXY, proxyServer.constData());
-    curl_easy_setopt(c, CURLOPT_NOPROXY, "");
+    lib().curl_easy_setopt(c, CURLOPT_PROXY, proxyServer.constData());
+    lib().curl_easy_setopt(c, CURLOPT_NOPROXY, "");
     if (!proxy.server.isEmpty() && proxy.port > 0)
-        curl_easy_setopt(c, CURLOPT_PROXYPORT, static_cast<long>(proxy.port));
+        lib().curl_easy_setopt(c, CURLOPT_PROXYPORT, static_cast<long>(proxy.port));
     if (!proxy.server.isEmpty() && (!proxy.authenticate.isEmpty() || !proxy.password.isEmpty())) {
-        curl_easy_setopt(c, CURLOPT_PROXYUSERNAME, proxyUser.constData());
-        curl_easy_setopt(c, CURLOPT_PROXYPASSWORD, proxyPassword.constData());
-        curl_easy_setopt(c, CURLOPT_PROXYAUTH, CURLAUTH_ANY);
+        lib().curl_easy_setopt(c, CURLOPT_PROXYUSERNAME, proxyUser.constData());
+        lib().curl_easy_setopt(c, CURLOPT_PROXYPASSWORD, proxyPassword.constData());
+        lib().curl_easy_setopt(c, CURLOPT_PROXYAUTH, CURLAUTH_ANY);
     }
-    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &CurlCallbacks::write);
-    curl_easy_setopt(c, CURLOPT_WRITEDATA, &t);
-    curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, &CurlCallbacks::header);
-    curl_easy_setopt(c, CURLOPT_HEADERDATA, &t);
-    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &CurlCallbacks::progress);
-    curl_easy_setopt(c, CURLOPT_XFERINFODATA, &t);
-    curl_easy_setopt(c, CURLOPT_OPENSOCKETFUNCTION, &CurlCallbacks::openSocket);
-    curl_easy_setopt(c, CURLOPT_OPENSOCKETDATA, this);
-    curl_easy_setopt(c, CURLOPT_CLOSESOCKETFUNCTION, &CurlCallbacks::closeSocket);
-    curl_easy_setopt(c, CURLOPT_CLOSESOCKETDATA, this);
+    lib().curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &CurlCallbacks::write);
+    lib().curl_easy_setopt(c, CURLOPT_WRITEDATA, &t);
+    lib().curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, &CurlCallbacks::header);
+    lib().curl_easy_setopt(c, CURLOPT_HEADERDATA, &t);
+    lib().curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    lib().curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &CurlCallbacks::progress);
+    lib().curl_easy_setopt(c, CURLOPT_XFERINFODATA, &t);
+    lib().curl_easy_setopt(c, CURLOPT_OPENSOCKETFUNCTION, &CurlCallbacks::openSocket);
+    lib().curl_easy_setopt(c, CURLOPT_OPENSOCKETDATA, this);
+    lib().curl_easy_setopt(c, CURLOPT_CLOSESOCKETFUNCTION, &CurlCallbacks::closeSocket);
+    lib().curl_easy_setopt(c, CURLOPT_CLOSESOCKETDATA, this);
 
     QElapsedTimer elapsed;
     elapsed.start();
-    const CURLcode code = curl_easy_perform(c);
+    const CURLcode code = lib().curl_easy_perform(c);
     if (m_aborted)
         throw HttpError("Die Verbindung wurde getrennt.");
     if (t.refusal)
@@ -305,7 +312,7 @@ void CurlHttpClient::perform(const QString& url, Transfer& t)
     if (!t.writeError.isEmpty())
         throw HttpError(QStringLiteral("Die Datei konnte nicht geschrieben werden: %1").arg(t.writeError).toStdString());
     if (code != CURLE_OK) {
-        const std::string what = errorBuffer[0] ? errorBuffer : curl_easy_strerror(code);
+        const std::string what = errorBuffer[0] ? errorBuffer : lib().curl_easy_strerror(code);
         // libcurl's clock may end the transfer a moment before ours says the deadline is there.
         if (code == CURLE_OPERATION_TIMEDOUT && elapsed.elapsed() + 250 >= deadlineMs)
             throw HttpError(what, HttpError::Kind::Deadline);
@@ -319,7 +326,7 @@ void CurlHttpClient::perform(const QString& url, Transfer& t)
                                                 : t.statusLine.toStdString());
     curl_off_t announced = t.announced;
     if (!t.sink)
-        curl_easy_getinfo(c, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+        lib().curl_easy_getinfo(c, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
     const qint64 received = t.sink ? t.received : t.text.size();
     if (announced >= 0 && received != announced)
         throw HttpError(QStringLiteral("Der Server kündigte %1 Bytes an, es kamen %2.")

@@ -1,8 +1,9 @@
 #include "update/UpdateAddresses.h"
 
+#include "update/Blank.h"
+
 namespace {
 
-bool isBlank(QChar c) { return c.unicode() <= ' '; }
 
 const QChar kQuote = QLatin1Char('"');
 const QChar kComma = QLatin1Char(',');

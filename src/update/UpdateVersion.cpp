@@ -1,10 +1,11 @@
 #include "update/UpdateVersion.h"
 
+#include "update/Blank.h"
+
 #include <QList>
 
 namespace {
 
-bool isBlank(QChar c) { return c.unicode() <= ' '; }
 bool isDigit(QChar c) { return c.unicode() >= '0' && c.unicode() <= '9'; }
 
 // The components without their leading zeros; false when the text is no version.

@@ -72,6 +72,7 @@ TEST_F(E2eCentralService, TodaysRunningRowAndTheOwedDaysReachTheServerWhileItCou
     ASSERT_TRUE(run->waitUntil([&] { return centralRow(day(-1)) == QLatin1String("1000/100"); }))
         << qPrintable(run->errorOutput());
     EXPECT_EQ(centralRow(day(-2)), QStringLiteral("2000/200"));
+    EXPECT_TRUE(run->hasMapped(QStringLiteral("libpq.so"))) << "opened when the central database is first used";
     // Today's row grows with the cache writes: it reaches what the kernel counted since the start.
     ASSERT_TRUE(run->waitUntil([&] {
         const QStringList parts = centralRow(day(0)).split(QLatin1Char('/'));

@@ -138,3 +138,9 @@ QString ProgramRun::errorOutput()
     m_stderr += m_process.readAllStandardError();
     return QString::fromUtf8(m_stderr);
 }
+
+bool ProgramRun::hasMapped(const QString& name) const
+{
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(pid()));
+    return maps.open(QIODevice::ReadOnly) && QString::fromUtf8(maps.readAll()).contains(name);
+}

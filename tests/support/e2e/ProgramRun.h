@@ -45,6 +45,8 @@ public:
     bool exitedCleanly() const;
     int exitCode() const { return m_process.exitCode(); }
     QString errorOutput();
+    // Whether the running program has a file mapped whose path contains `name` (a library it loaded).
+    bool hasMapped(const QString& name) const;
 
 private:
     bool pause(); // false when the program has ended meanwhile
