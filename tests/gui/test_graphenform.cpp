@@ -171,6 +171,34 @@ TEST_F(GraphenformTest, StatusBarsShowRatesAndTotals)
     EXPECT_TRUE(w.Raten_StatusBar->currentMessage().contains("KiB"));
 }
 
+TEST_F(GraphenformTest, StatusBarTextsFollowTheBaseAndTheLanguageAndComeBackWhenCleared)
+{
+    TGraphenform w;
+    nic.maxspeed = 100000;
+    w.configureFrom(nic);
+    tick(w, 5000, 500);
+    const auto shown = [&] { return w.Raten_StatusBar->currentMessage(); };
+    const auto expected = [&] { return "UL: " + fq(nic.get_rate_send()) + ", DL: " + fq(nic.get_rate_received()); };
+    ASSERT_EQ(shown(), expected());
+
+    // The same figures each time, with something else changed.
+    base = 1024;
+    w.feed(nic, base, sprache);
+    EXPECT_EQ(shown(), expected());
+    EXPECT_TRUE(shown().contains("KiB")) << qPrintable(shown());
+
+    home.write("andere.lan", QByteArray(kLanguage).replace("\n0=B\n", "\n0=Oktette\n"));
+    ASSERT_TRUE(sprache.Laden("andere.lan"));
+    w.SpracheAnwenden(sprache);
+    w.feed(nic, base, sprache);
+    EXPECT_EQ(shown(), expected());
+    EXPECT_TRUE(shown().startsWith("UL: 500.00 Oktette,")) << qPrintable(shown());
+
+    w.Raten_StatusBar->clearMessage(); // as a status tip does when it goes
+    w.feed(nic, base, sprache);
+    EXPECT_EQ(shown(), expected());
+}
+
 TEST_F(GraphenformTest, EachTickAddsAReceiveBarThenASendBar)
 {
     TGraphenform w;

@@ -201,6 +201,14 @@ void TGraphenform::copyTo(TNic& nic) const
 
 void TGraphenform::feed(const TNic& nic, const int& base, const TSprache& sprache)
 {
+    const std::array<long double, 4> figures{nic.get_rate_send(), nic.get_rate_received(), nic.get_gesamt_send(),
+                                             nic.get_gesamt_received()};
+    if (!m_textsCurrent || figures != m_figures || base != m_base || &sprache != m_sprache) {
+        m_ratesText = ulDl(FormatQuantity(figures[0], base, sprache), FormatQuantity(figures[1], base, sprache));
+        m_totalsText = ulDl(FormatQuantity(figures[2], base, sprache), FormatQuantity(figures[3], base, sprache));
+        m_figures = figures;
+        m_textsCurrent = true;
+    }
     m_base = base;
     m_sprache = &sprache;
     TPerformanceGraph& g = graph();
@@ -211,15 +219,14 @@ void TGraphenform::feed(const TNic& nic, const int& base, const TSprache& sprach
         g.DataPoint(nic.sendgraph, graphValue(nic.get_rate_send()));
         g.Update();
     });
-    showIfNew(Raten_StatusBar, ulDl(FormatQuantity(nic.get_rate_send(), base, sprache),
-                                    FormatQuantity(nic.get_rate_received(), base, sprache)));
-    showIfNew(Gesamt_StatusBar, ulDl(FormatQuantity(nic.get_gesamt_send(), base, sprache),
-                                     FormatQuantity(nic.get_gesamt_received(), base, sprache)));
+    showIfNew(Raten_StatusBar, m_ratesText);
+    showIfNew(Gesamt_StatusBar, m_totalsText);
 }
 
 void TGraphenform::SpracheAnwenden(const TSprache& sprache)
 {
     m_sprache = &sprache;
+    m_textsCurrent = false; // the units may be named anew
     const QString graphenform = QStringLiteral("Graphenform");
     const QString tab = QStringLiteral("TabSheet2");
     Vordergrund1->setText(sprache.text(graphenform, QStringLiteral("Vordergrund1")));

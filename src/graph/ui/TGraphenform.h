@@ -133,6 +133,12 @@ private:
     TNic* m_nic = nullptr;
     const TSprache* m_sprache = nullptr;
     int m_base = 1000;
+    // The rates and totals the status bar texts were made from: an idle adapter's texts are
+    // not formatted again every second.
+    std::array<long double, 4> m_figures{};
+    bool m_textsCurrent = false;
+    QString m_ratesText;
+    QString m_totalsText;
     bool m_translucent = false;
     int m_opacity = 255;
     bool m_snapping = false;
