@@ -27,3 +27,20 @@ private:
     void* m_handle = nullptr;
     QString m_error;
 };
+
+// A library's table of functions as loaded once per process, or why it could not be.
+template <typename Functions>
+struct LoadedFunctions
+{
+    Functions functions;
+    QString error;
+
+    const Functions* get(QString* reason) const
+    {
+        if (error.isEmpty())
+            return &functions;
+        if (reason)
+            *reason = error;
+        return nullptr;
+    }
+};

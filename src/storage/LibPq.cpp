@@ -4,15 +4,9 @@
 
 namespace {
 
-struct Loaded
+LoadedFunctions<LibPq> loadOnce()
 {
-    LibPq functions;
-    QString error;
-};
-
-Loaded loadOnce()
-{
-    Loaded loaded;
+    LoadedFunctions<LibPq> loaded;
     SharedLibrary library("libpq.so.5");
 #define NETZPEGEL_LIBPQ_RESOLVE(name) library.resolve(loaded.functions.name, #name);
     NETZPEGEL_LIBPQ_FUNCTIONS(NETZPEGEL_LIBPQ_RESOLVE)
@@ -25,10 +19,6 @@ Loaded loadOnce()
 
 const LibPq* LibPq::load(QString* error)
 {
-    static const Loaded loaded = loadOnce();
-    if (loaded.error.isEmpty())
-        return &loaded.functions;
-    if (error)
-        *error = loaded.error;
-    return nullptr;
+    static const LoadedFunctions<LibPq> loaded = loadOnce();
+    return loaded.get(error);
 }

@@ -4,15 +4,9 @@
 
 namespace {
 
-struct Loaded
+LoadedFunctions<LibCurl> loadOnce()
 {
-    LibCurl functions;
-    QString error;
-};
-
-Loaded loadOnce()
-{
-    Loaded loaded;
+    LoadedFunctions<LibCurl> loaded;
     SharedLibrary library("libcurl.so.4");
 #define NETZPEGEL_LIBCURL_RESOLVE(name) library.resolve(loaded.functions.name, #name);
     NETZPEGEL_LIBCURL_FUNCTIONS(NETZPEGEL_LIBCURL_RESOLVE)
@@ -28,10 +22,6 @@ Loaded loadOnce()
 
 const LibCurl* LibCurl::load(QString* error)
 {
-    static const Loaded loaded = loadOnce();
-    if (loaded.error.isEmpty())
-        return &loaded.functions;
-    if (error)
-        *error = loaded.error;
-    return nullptr;
+    static const LoadedFunctions<LibCurl> loaded = loadOnce();
+    return loaded.get(error);
 }
